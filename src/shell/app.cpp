@@ -1,0 +1,122 @@
+#include "shell/app.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+
+#include "capture/snip_window.h"
+#include "document/undo_history.h"
+#include "files/image_load.h"
+#include "filters/mosaic_dialog.h"
+#include "shell/command_line_core.h"
+#include "shell/commands.h"
+#include "shell/main_window.h"
+#include "tools/canvas_window.h"
+#include "tools/text_tool.h"
+#include "toolbox/shortcuts.h"
+#include "toolbox/thickness_dialog.h"
+#include "update/update_window.h"
+
+// Runs also when the process ends without WM_DESTROY, so no spool file outlives it.
+static void CleanUpAtExit() { ClearUndoHistory(); }
+
+HWND StartApplication(HINSTANCE instance, int showCommand) {
+    g_app.instance = instance;
+    static bool exitHandlerRegistered = false;
+    if (!exitHandlerRegistered) exitHandlerRegistered = std::atexit(CleanUpAtExit) == 0;
+    InitCommonControls();
+    RegisterWindowClasses(instance);
+    HWND main = CreateMainWindow(instance, nullptr);
+    if (!main) return nullptr;
+    // A hot key that another program holds is simply missing.
+    RegisterHotKey(main, kHotKeySnipWinShiftS, MOD_WIN | MOD_SHIFT, 'S');
+    RegisterHotKey(main, kHotKeySnipCtrlShiftX, MOD_CONTROL | MOD_SHIFT, 'X');
+    RegisterHotKey(main, kHotKeySnipPrintScreen, 0, VK_SNAPSHOT);
+    ShowWindow(main, showCommand);
+    UpdateWindow(main);
+    return main;
+}
+
+std::vector<std::wstring> SplitCommandLine() {
+    std::vector<std::wstring> args;
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return args;
+    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
+    LocalFree(argv);
+    return args;
+}
+
+void ActOnCommandLine(HWND main, const std::vector<std::wstring>& args, const char* ansiCommandLine) {
+    const CommandLineAction action = DecideCommandLine(args, ansiCommandLine);
+    switch (action.kind) {
+    case CommandLineAction::Kind::Capture: PostMessageW(main, WM_COMMAND, kCmdCaptureScreen, 0); break;
+    // A file that cannot be read leaves the blank picture and shows nothing.
+    case CommandLineAction::Kind::OpenWide: (void)LoadImageFile(action.widePath); break;
+    case CommandLineAction::Kind::OpenAnsi: (void)LoadImageFileAnsi(action.ansiPath); break;
+    case CommandLineAction::Kind::None: break;
+    }
+}
+
+bool CanPanWithSpace() {
+    if (IsTextEditingActive()) return false;
+    HWND focus = GetFocus();
+    if (!focus) return true;
+    if (focus == TextEditWindow()) return false;
+    if (focus == g_app.main || focus == g_app.canvas || focus == g_app.toolBox || focus == g_app.colorBox)
+        return true;
+    return g_app.main && IsChild(g_app.main, focus);
+}
+
+// Keys typed into the text box or a dialog's edit field are text, not shortcuts.
+static bool IsForEditField(HWND target) {
+    if (IsTextEditingActive() && target && target == TextEditWindow()) return true;
+    HWND thickness = ThicknessEditWindow(), mosaic = MosaicEditWindow();
+    return target && (target == thickness || target == mosaic);
+}
+
+// True when the message was handled here and must not be dispatched.
+static bool PreRouteMessage(MSG& msg) {
+    if (SnipWindow() && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+        CancelScreenSnip();
+        return true;
+    }
+    if (HWND update = UpdateWindowHandle(); update && IsWindow(update)) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+            SendMessageW(update, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }
+        if (IsDialogMessageW(update, &msg)) return true;
+    }
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        if (msg.wParam == VK_SPACE && CanPanWithSpace()) {
+            ArmSpacePan();
+            return true;
+        }
+        return !IsForEditField(msg.hwnd) && HandleShortcutKey(static_cast<UINT>(msg.wParam), msg.lParam, msg.hwnd);
+    case WM_KEYUP:
+        if (msg.wParam != VK_SPACE || (!IsSpaceHeld() && !IsPanning())) return false;
+        ReleaseSpacePan();
+        return true;
+    case WM_CHAR: return !IsForEditField(msg.hwnd) && HandleShortcutChar(msg.wParam);
+    default: return false;
+    }
+}
+
+void ProcessMessage(MSG& msg) {
+    if (PreRouteMessage(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+int RunMessageLoop() {
+    MSG msg;
+    for (;;) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(msg.wParam);
+        if (got == -1) return 1;
+        ProcessMessage(msg);
+    }
+}

@@ -1,0 +1,10 @@
+#include "shell/commands.h"
+
+#include "capture/snip_window.h"
+
+bool DispatchCommand(int id) {
+    switch (id) {
+    case kCmdCaptureScreen: StartScreenSnip(); return true;
+    default: return false;
+    }
+}

@@ -1,0 +1,37 @@
+// The main window: its class, its child windows and their layout, closing and dropped files.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+constexpr wchar_t kMainWindowClass[] = L"KolvexWindowClass";
+constexpr int kHotKeySnipWinShiftS = 21249;
+constexpr int kHotKeySnipCtrlShiftX = 21250;
+constexpr int kHotKeySnipPrintScreen = 21251;
+constexpr int kColorBoxHeight = 42;
+constexpr int kStatusBarHeight = 22;
+constexpr int kToolBoxWidth = 56;
+
+// UI thread only.
+struct AppWindows {
+    HINSTANCE instance = nullptr;
+    HWND main = nullptr;
+    HWND canvas = nullptr;
+    HWND toolBox = nullptr;
+    HWND colorBox = nullptr;
+    HWND statusBar = nullptr;
+    bool showToolBox = true;
+    bool showColorBox = true;
+    bool showStatusBar = true;
+    bool wheelForwarding = false; // a wheel message is on its way to the canvas
+    bool closing = false;         // a close request is being processed
+};
+extern AppWindows g_app;
+
+void RegisterWindowClasses(HINSTANCE instance);
+HWND CreateMainWindow(HINSTANCE instance, HMENU menuBar);
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void LayoutChildWindows(HWND main);
+// The first dropped file's full name, however long it is.
+std::wstring DroppedFileName(HDROP drop);

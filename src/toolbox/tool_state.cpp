@@ -1,0 +1,3 @@
+#include "toolbox/tool_state.h"
+
+ToolOptions g_tools;

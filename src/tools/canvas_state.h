@@ -1,0 +1,40 @@
+// The canvas's drag state, shared by its message handlers (canvas_*.cpp) and nothing else.
+#pragma once
+#include <windows.h>
+
+#include "document/view_core.h"
+#include "tools/canvas_core.h"
+
+// UI thread only.
+struct CanvasState {
+    bool dragging = false;
+    int dragButton = 1; // 1 left, 2 right
+    PicturePoint anchor;
+    PicturePoint last;
+    PicturePoint pointer;
+    bool textRectDragging = false;
+    bool spaceHeld = false;
+    bool panning = false;
+    POINT panStartClient{};
+    POINT panStartScroll{};
+    CanvasGrip grip = CanvasGrip::None;
+    POINT gripStartClient{};
+    int gripWidth = 0;
+    int gripHeight = 0;
+    int antsPhase = 0;
+    RightClickSeries rightClicks;
+    bool releasingCapture = false; // our own ReleaseCapture, not a lost capture
+};
+extern CanvasState g_canvasState;
+
+void PaintCanvas(HWND hwnd);
+void OnCanvasMouseMove(HWND hwnd, int x, int y, WPARAM keys);
+void OnCanvasButtonDown(HWND hwnd, int button, int x, int y);
+void OnCanvasButtonUp(HWND hwnd, int x, int y);
+void OnCanvasDoubleClick(HWND hwnd);
+void OnCanvasWheel(HWND hwnd, int delta, WPARAM keys, int screenX, int screenY);
+void OnCanvasHorizontalWheel(HWND hwnd, int delta);
+void OnCanvasSetCursor(HWND hwnd);
+// The mouse capture went elsewhere mid-drag: end the drag without drawing anything more.
+void CancelCanvasDrag(HWND hwnd);
+void ReleaseCanvasCapture();

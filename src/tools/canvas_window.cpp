@@ -1,0 +1,117 @@
+#include "tools/canvas_window.h"
+
+#include <windowsx.h>
+
+#include "shell/app.h"
+#include "shell/main_window.h"
+#include "tools/canvas_state.h"
+#include "tools/text_tool.h"
+#include "toolbox/shortcuts.h"
+
+CanvasState g_canvasState;
+
+bool IsSpaceHeld() { return g_canvasState.spaceHeld; }
+bool IsPanning() { return g_canvasState.panning; }
+
+HCURSOR PanCursor(bool panning) {
+    static HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
+    static HCURSOR sizeAll = LoadCursorA(nullptr, IDC_SIZEALL);
+    HCURSOR c = panning ? sizeAll : (hand ? hand : sizeAll);
+    return c ? c : LoadCursorA(nullptr, IDC_ARROW);
+}
+
+static bool PointerOverCanvas() {
+    POINT p;
+    return g_app.canvas && GetCursorPos(&p) && WindowFromPoint(p) == g_app.canvas;
+}
+
+void ArmSpacePan() {
+    if (g_canvasState.spaceHeld) return;
+    g_canvasState.spaceHeld = true;
+    if (PointerOverCanvas()) SetCursor(PanCursor(g_canvasState.panning));
+}
+
+void ReleaseSpacePan() {
+    g_canvasState.spaceHeld = false;
+    if (g_canvasState.panning) {
+        g_canvasState.panning = false;
+        if (g_app.canvas) ReleaseCanvasCapture();
+    }
+    if (g_app.canvas)
+        SendMessageW(g_app.canvas, WM_SETCURSOR, reinterpret_cast<WPARAM>(g_app.canvas), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+void ReleaseCanvasCapture() {
+    g_canvasState.releasingCapture = true;
+    ReleaseCapture();
+    g_canvasState.releasingCapture = false;
+}
+
+void DrawMarchingAnts(HDC surface, int x0, int y0, int x1, int y1, int phase, const RECT* clip) {
+    ContentRect c{-kMaxContent, -kMaxContent, kMaxContent, kMaxContent};
+    if (clip) c = {clip->left, clip->top, clip->right, clip->bottom};
+    ForEachAntsPixel(x0, y0, x1, y1, phase, c, [&](int x, int y, bool white) {
+        SetPixelV(surface, x, y, white ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    });
+}
+
+static void OnKeyDown(HWND hwnd, WPARAM key, LPARAM keyData) {
+    if (key == VK_SPACE) {
+        if (!g_canvasState.spaceHeld && CanPanWithSpace()) ArmSpacePan();
+        return;
+    }
+    if (!HandleShortcutKey(static_cast<UINT>(key), keyData, hwnd) && g_app.main)
+        SendMessageW(g_app.main, WM_KEYDOWN, key, keyData);
+}
+
+static void OnTimer(HWND hwnd, UINT_PTR id) {
+    // The ants move only around a selection; the grip-drag outline stands still.
+    (void)hwnd;
+    (void)id;
+}
+
+LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE: SetTimer(hwnd, kAntsTimer, 200, nullptr); return 0;
+    case WM_DESTROY:
+        KillTimer(hwnd, kAntsTimer);
+        KillTimer(hwnd, kAirbrushTimer);
+        return 0;
+    case WM_KILLFOCUS: ResetRightClicks(&g_canvasState.rightClicks); break;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: PaintCanvas(hwnd); return 0;
+    case WM_SETCURSOR: OnCanvasSetCursor(hwnd); return TRUE;
+    case WM_TIMER: OnTimer(hwnd, wParam); return 0;
+    case WM_KEYDOWN:
+        if (IsTextEditingActive()) break;
+        OnKeyDown(hwnd, wParam, lParam);
+        return 0;
+    case WM_KEYUP:
+        if (wParam != VK_SPACE) break;
+        ReleaseSpacePan();
+        return 0;
+    case WM_CHAR:
+        if (!IsTextEditingActive() && HandleShortcutChar(wParam)) return 0;
+        break;
+    case WM_MOUSEMOVE: OnCanvasMouseMove(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam); return 0;
+    case WM_LBUTTONDOWN: OnCanvasButtonDown(hwnd, 1, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: OnCanvasButtonDown(hwnd, 2, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: OnCanvasButtonUp(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONDBLCLK: OnCanvasDoubleClick(hwnd); return 0;
+    case WM_MOUSEWHEEL:
+        OnCanvasWheel(hwnd, GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam), GET_X_LPARAM(lParam),
+                      GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_MOUSEHWHEEL: OnCanvasHorizontalWheel(hwnd, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != hwnd && !g_canvasState.releasingCapture) CancelCanvasDrag(hwnd);
+        return 0;
+    case WM_CANCELMODE:
+        CancelCanvasDrag(hwnd);
+        break;
+    default: break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}

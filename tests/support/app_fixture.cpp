@@ -1,0 +1,107 @@
+#include "support/app_fixture.h"
+
+#include <thread>
+
+#include "document/canvas_image.h"
+#include "document/view_state.h"
+#include "shell/status_bar.h"
+#include "tools/canvas_state.h"
+#include "toolbox/color_box.h"
+#include "toolbox/tool_state.h"
+#include "shell/app.h"
+#include "shell/main_window.h"
+
+void AppFixture::SetUp() {
+    // Every test starts from the program's start-up state, also when several run in one process.
+    g_document = {};
+    g_colors = {};
+    g_tools = {};
+    g_view = {};
+    g_canvasState = {};
+    g_app = {};
+    HWND main = StartApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
+    ASSERT_NE(main, nullptr);
+    SetForegroundWindow(main);
+    SetFocus(main);
+    PumpMessages();
+}
+
+void AppFixture::TearDown() {
+    if (!g_app.main) return; // the test ran the loop to its end itself
+    DestroyWindow(g_app.main);
+    // Take the quit message WM_DESTROY posted, so the next test starts with an empty queue.
+    MSG msg;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
+        if (msg.message == WM_QUIT) break;
+        ProcessMessage(msg);
+    }
+}
+
+void AppFixture::EnlargeMainWindow(int width, int height) {
+    SetWindowPos(g_app.main, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE);
+    PumpMessages();
+}
+
+void PumpMessages() {
+    MSG msg;
+    for (int i = 0; i < 100000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam)); // leave it for whoever waits for it
+            return;
+        }
+        ProcessMessage(msg);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        PumpMessages();
+        if (pred()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void Post(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    PostMessageW(window, msg, wParam, lParam);
+    PumpMessages();
+}
+
+void CanvasPress(int button, int x, int y) {
+    Post(g_app.canvas, button == 1 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, button == 1 ? MK_LBUTTON : MK_RBUTTON,
+         MAKELPARAM(x, y));
+}
+
+void CanvasMove(int x, int y, WPARAM keys) { Post(g_app.canvas, WM_MOUSEMOVE, keys, MAKELPARAM(x, y)); }
+
+void CanvasRelease(int button, int x, int y) {
+    Post(g_app.canvas, button == 1 ? WM_LBUTTONUP : WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void CanvasDrag(int button, int x0, int y0, int x1, int y1, int steps) {
+    CanvasPress(button, x0, y0);
+    for (int i = 1; i <= steps; ++i)
+        CanvasMove(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps, button == 1 ? MK_LBUTTON : MK_RBUTTON);
+    CanvasRelease(button, x1, y1);
+}
+
+uint32_t PictureAt(int x, int y) {
+    GdiFlush();
+    return ReadPixel(CanvasPixels(), x, y);
+}
+
+std::wstring MainCaption() {
+    wchar_t buf[1024] = {};
+    GetWindowTextW(g_app.main, buf, 1024);
+    return buf;
+}
+
+RECT ChildRectInMain(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, g_app.main, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}

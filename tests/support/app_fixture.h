@@ -1,0 +1,36 @@
+// Runs the real main window in the test process and feeds it messages through the program's own routing.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Sizes the main window so the whole 640 x 480 picture and its grips are visible.
+    void EnlargeMainWindow(int width = 1000, int height = 760);
+};
+
+// Dispatches queued messages through the program's routing until the queue is empty.
+void PumpMessages();
+// Pumps until pred holds or the deadline passes; returns pred's last value.
+bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+
+// Posts a message to window and pumps it through the program's routing.
+void Post(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+// Mouse messages to the canvas, in canvas client coordinates.
+void CanvasPress(int button, int x, int y);
+void CanvasMove(int x, int y, WPARAM keys);
+void CanvasRelease(int button, int x, int y);
+void CanvasDrag(int button, int x0, int y0, int x1, int y1, int steps = 4);
+
+uint32_t PictureAt(int x, int y);
+std::wstring MainCaption();
+RECT ChildRectInMain(HWND child);
