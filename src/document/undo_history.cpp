@@ -8,3 +8,6 @@ void PushUndoSnapshot() {
 }
 
 void ClearUndoHistory() {}
+
+void Undo() {}
+void Redo() {}

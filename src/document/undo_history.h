@@ -6,3 +6,6 @@
 void PushUndoSnapshot();
 // Clears both stacks and their spool files; safe to call more than once.
 void ClearUndoHistory();
+// Commands 201 and 202.
+void Undo();
+void Redo();

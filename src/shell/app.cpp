@@ -12,6 +12,7 @@
 #include "shell/command_line_core.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
+#include "shell/menu_bar.h"
 #include "tools/canvas_window.h"
 #include "tools/text_tool.h"
 #include "toolbox/shortcuts.h"
@@ -27,7 +28,7 @@ HWND StartApplication(HINSTANCE instance, int showCommand) {
     if (!exitHandlerRegistered) exitHandlerRegistered = std::atexit(CleanUpAtExit) == 0;
     InitCommonControls();
     RegisterWindowClasses(instance);
-    HWND main = CreateMainWindow(instance, nullptr);
+    HWND main = CreateMainWindow(instance, BuildMenuBar());
     if (!main) return nullptr;
     // A hot key that another program holds is simply missing.
     RegisterHotKey(main, kHotKeySnipWinShiftS, MOD_WIN | MOD_SHIFT, 'S');

@@ -11,6 +11,7 @@
 #include "files/file_commands.h"
 #include "files/image_load.h"
 #include "shell/commands.h"
+#include "shell/menu_bar.h"
 #include "shell/status_bar.h"
 #include "tools/canvas_window.h"
 #include "tools/text_tool.h"
@@ -108,9 +109,14 @@ static void OnClose(HWND hwnd) {
     if (g_app.closing) return;
     g_app.closing = true;
     CommitTextBox();
-    if (g_document.modified && !AskToSaveChanges()) {
-        g_app.closing = false;
-        return;
+    if (g_document.modified) {
+        const int answer = MessageBoxW(hwnd, L"Save changes to the current picture before closing?", L"Kolvex",
+                                       MB_YESNOCANCEL | MB_ICONQUESTION);
+        // A save that fails or is cancelled keeps the window open, so the picture is never lost.
+        if (answer == IDCANCEL || (answer == IDYES && !SaveDocument(hwnd))) {
+            g_app.closing = false;
+            return;
+        }
     }
     g_document.modified = false;
     DestroyWindow(hwnd);
@@ -170,6 +176,10 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_CLOSE: OnClose(hwnd); return 0;
     case WM_DESTROY: OnDestroy(hwnd); return 0;
     case WM_COMMAND: DispatchCommand(LOWORD(wParam)); return 0;
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam) != 0);
+        break;
+    case WM_MENUSELECT: OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam)); return 0;
     case WM_SETCURSOR:
         if (LOWORD(lParam) != HTCLIENT) break;
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));

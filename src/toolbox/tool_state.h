@@ -27,5 +27,6 @@ struct ToolOptions {
     ToolId currentTool = ToolId::Pencil;
     ToolId previousTool = ToolId::Pencil;
     int pencilWidth = 1; // 1..500 px
+    bool selectionTransparent = false; // background-coloured pixels of a floating selection are not stamped
 };
 extern ToolOptions g_tools;

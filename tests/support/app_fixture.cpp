@@ -1,6 +1,6 @@
 #include "support/app_fixture.h"
 
-#include <thread>
+#include <cwchar>
 
 #include "document/canvas_image.h"
 #include "document/view_state.h"
@@ -27,7 +27,12 @@ void AppFixture::SetUp() {
 }
 
 void AppFixture::TearDown() {
-    if (!g_app.main) return; // the test ran the loop to its end itself
+    if (!g_app.main) { // the program ended in the test; drop its quit message so the next test starts clean
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        return;
+    }
     DestroyWindow(g_app.main);
     // Take the quit message WM_DESTROY posted, so the next test starts with an empty queue.
     MSG msg;
@@ -104,4 +109,55 @@ RECT ChildRectInMain(HWND child) {
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, g_app.main, reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+namespace {
+struct BoxAnswer {
+    int button = 0;
+    std::wstring text;
+    bool answered = false;
+};
+BoxAnswer g_boxAnswer;
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM found) {
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd, cls, 32);
+    if (std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd)) {
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ReadStatic(HWND child, LPARAM text) {
+    wchar_t cls[32] = {}, buf[512] = {};
+    GetClassNameW(child, cls, 32);
+    GetWindowTextW(child, buf, 512);
+    if (_wcsicmp(cls, L"Static") == 0 && buf[0]) *reinterpret_cast<std::wstring*>(text) = buf;
+    return TRUE;
+}
+
+void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+    if (!box) return;
+    KillTimer(nullptr, id);
+    EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&g_boxAnswer.text));
+    wchar_t caption[128] = {};
+    GetWindowTextW(box, caption, 128);
+    g_boxAnswer.text = std::wstring(caption) + L"|" + g_boxAnswer.text;
+    g_boxAnswer.answered = true;
+    PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(g_boxAnswer.button), 0);
+}
+} // namespace
+
+void AnswerNextMessageBox(int button) {
+    g_boxAnswer = {};
+    g_boxAnswer.button = button;
+    SetTimer(nullptr, 0, 20, AnswerTimer);
+}
+
+bool MessageBoxWasAnswered(std::wstring* captionAndText) {
+    if (captionAndText) *captionAndText = g_boxAnswer.text;
+    return g_boxAnswer.answered;
 }

@@ -185,6 +185,29 @@ TEST_F(Canvas, AMoveWithNoButtonDownDoesNotPaint) {
     EXPECT_NE(GetCapture(), g_app.canvas);
 }
 
+TEST_F(Canvas, WheelScrollsAndCtrlWheelZoomsAboutThePointer) {
+    ASSERT_EQ(ResizeCanvasImage(2000, 1500, true, false), ResizeResult::Done);
+    auto wheel = [](int delta, WPARAM keys, int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(g_app.canvas, &p);
+        Post(g_app.canvas, WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<WORD>(delta)), MAKELPARAM(p.x, p.y));
+    };
+    wheel(-240, 0, 10, 10);
+    EXPECT_EQ(g_view.scrollY, 120);
+    wheel(-30, MK_SHIFT, 10, 10);
+    EXPECT_EQ(g_view.scrollX, 60);
+    wheel(120, 0, 10, 10);
+    EXPECT_EQ(g_view.scrollY, 60);
+    const PicturePoint before = ClientToPicture(100, 50);
+    wheel(120, MK_CONTROL, 100, 50);
+    EXPECT_DOUBLE_EQ(g_view.zoom, 2.0);
+    const PicturePoint after = ClientToPicture(100, 50);
+    EXPECT_EQ(after.x, before.x);
+    EXPECT_EQ(after.y, before.y);
+    wheel(-120, MK_CONTROL, 100, 50);
+    EXPECT_DOUBLE_EQ(g_view.zoom, 1.0);
+}
+
 TEST_F(Canvas, PointerPositionIsShownInPictureCoordinates) {
     CanvasMove(37, 21, 0);
     EXPECT_EQ(GetStatusText(kStatusPointer), L"37, 21");

@@ -1,0 +1,5 @@
+// The Bezier path tool.
+#pragma once
+
+// Anchors of the path being built.
+int PathAnchorCount();

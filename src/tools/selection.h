@@ -1,0 +1,4 @@
+// The floating selection.
+#pragma once
+
+bool HasSelection();
