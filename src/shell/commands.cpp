@@ -9,6 +9,7 @@
 #include "document/view_state.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
+#include "toolbox/color_box.h"
 
 static bool FileCommand(int id) {
     if (id == kCmdExit) {
@@ -84,6 +85,10 @@ static bool ViewCommand(int id) {
 static bool OtherCommand(int id) {
     if (id == kCmdCaptureScreen) {
         StartScreenSnip();
+        return true;
+    }
+    if (id == kCmdEditColors) {
+        EditColors();
         return true;
     }
     return (id >= kCmdFlipRotate && id <= kCmdMosaic) || (id >= kCmdCheckUpdatesKey && id <= kCmdThickness) ||
