@@ -22,6 +22,15 @@ enum class ToolId : int {
     FuzzySelect = 17,
 };
 
+constexpr int kToolCount = 18;
+
+struct ToolInfo {
+    const wchar_t* tooltip;     // the tool box button's tooltip
+    const wchar_t* description; // status part 0 while the tool is current
+    const wchar_t* hover;       // status part 0 while the pointer is over its button
+};
+const ToolInfo& ToolInfoOf(ToolId tool);
+
 // UI thread only. Until the tool box can choose tools, the pencil is the tool in use.
 struct ToolOptions {
     ToolId currentTool = ToolId::Pencil;

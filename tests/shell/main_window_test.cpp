@@ -31,6 +31,7 @@ TEST_F(MainWindow, StartsWithAWhitePictureAndItsChildrenLaidOut) {
     EXPECT_EQ(ClassOf(g_app.statusBar), L"msctls_statusbar32");
     EXPECT_EQ(GetDlgCtrlID(g_app.statusBar), 1001);
     EXPECT_EQ(SendMessageW(g_app.statusBar, SB_GETPARTS, 0, 0), 3);
+    EXPECT_EQ(GetStatusText(kStatusMessage), L"Draws a free-form line one pixel wide. [P]");
     EXPECT_TRUE(GetWindowLongW(g_app.main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 
     RECT outer;

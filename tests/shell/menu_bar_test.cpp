@@ -226,6 +226,9 @@ TEST_F(Menus, HelpTextsFollowThePointerThroughTheMenus) {
     Post(g_app.main, WM_MENUSELECT, MAKEWPARAM(0, MF_SEPARATOR), reinterpret_cast<LPARAM>(GetSubMenu(bar, 0)));
     Post(g_app.main, WM_MENUSELECT, MAKEWPARAM(120, MF_STRING), reinterpret_cast<LPARAM>(RecentFilesMenu()));
     EXPECT_EQ(GetStatusText(kStatusMessage), L"kept");
+    // The menu closed: the current tool's description comes back.
+    Post(g_app.main, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ(GetStatusText(kStatusMessage), L"Draws a free-form line one pixel wide. [P]");
 }
 
 TEST_F(Menus, ExitClosesAnUnmodifiedPictureAtOnce) {
