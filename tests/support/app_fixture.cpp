@@ -138,8 +138,7 @@ BOOL CALLBACK ReadStatic(HWND child, LPARAM text) {
 }
 
 void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+    HWND box = FindThreadDialog();
     if (!box) return;
     KillTimer(nullptr, id);
     EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&g_boxAnswer.text));
@@ -150,6 +149,12 @@ void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
     PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(g_boxAnswer.button), 0);
 }
 } // namespace
+
+HWND FindThreadDialog() {
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+    return box;
+}
 
 void AnswerNextMessageBox(int button) {
     g_boxAnswer = {};

@@ -31,6 +31,8 @@ void CanvasMove(int x, int y, WPARAM keys);
 void CanvasRelease(int button, int x, int y);
 void CanvasDrag(int button, int x0, int y0, int x1, int y1, int steps = 4);
 
+// The visible system dialog ("#32770": message box, colour dialog) this thread shows, or null.
+HWND FindThreadDialog();
 // Presses button (IDYES, IDNO, ...) in the next message box this thread shows, from a timer that runs
 // inside the box's own loop; MessageBoxWasAnswered then gives "caption|text".
 void AnswerNextMessageBox(int button);

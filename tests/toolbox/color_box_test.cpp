@@ -56,19 +56,8 @@ struct DialogDriver {
 };
 DialogDriver g_driver;
 
-BOOL CALLBACK FindColorDialog(HWND hwnd, LPARAM out) {
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd)) {
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void CALLBACK DriveColorDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dlg = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindColorDialog, reinterpret_cast<LPARAM>(&dlg));
+    HWND dlg = FindThreadDialog();
     if (!dlg) return;
     KillTimer(nullptr, id);
     g_driver.seen = true;
