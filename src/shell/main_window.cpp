@@ -11,6 +11,7 @@
 #include "files/file_commands.h"
 #include "files/image_load.h"
 #include "shell/commands.h"
+#include "shell/dialog_frame.h"
 #include "shell/menu_bar.h"
 #include "shell/status_bar.h"
 #include "tools/canvas_window.h"
@@ -110,7 +111,7 @@ static void OnClose(HWND hwnd) {
     g_app.closing = true;
     CommitTextBox();
     if (g_document.modified) {
-        const int answer = MessageBoxW(hwnd, L"Save changes to the current picture before closing?", L"Kolvex",
+        const int answer = OwnedMessageBox(hwnd, L"Save changes to the current picture before closing?", L"Kolvex",
                                        MB_YESNOCANCEL | MB_ICONQUESTION);
         // A save that fails or is cancelled keeps the window open, so the picture is never lost.
         if (answer == IDCANCEL || (answer == IDYES && !SaveDocument(hwnd))) {
@@ -194,6 +195,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_MOUSEHWHEEL: return OnWheel(hwnd, msg, wParam, lParam);
     case WM_HOTKEY: return OnHotKey(hwnd, wParam, lParam);
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case kMsgMessageBoxRequest: return OnMessageBoxRequest(lParam);
     default: break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);

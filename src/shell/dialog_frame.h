@@ -1,0 +1,67 @@
+// The frame every dialog shares: class registration, placement, control styles, the modal loop, closing,
+// giving activation back to the owner, and message boxes, including those a worker thread asks for.
+// UI thread only, except PostMessageBoxRequest.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <string_view>
+#include <type_traits>
+
+// lParam: a request made by PostMessageBoxRequest, owned by the receiver, which passes it to OnMessageBoxRequest.
+constexpr UINT kMsgMessageBoxRequest = WM_APP + 1;
+
+// Registers className with proc on first use, then creates the visible dialog window, width x height outer
+// size, centred on owner's window rectangle but never left of or above x = 10, y = 10 (screen coordinates).
+// Null when the class or the window cannot be created.
+[[nodiscard]] HWND CreateDialogWindow(const wchar_t* className, WNDPROC proc, const wchar_t* caption, int width,
+                                      int height, HWND owner);
+
+enum class DialogControl { Label, GroupBox, FirstRadio, Radio, CheckBox, Edit, NumberEdit, OkButton, CancelButton };
+// A child control in the house conventions with the stock GUI font; OK and Cancel always get ids 1 and 2.
+// x, y, width and height are in dialog client pixels.
+HWND AddDialogControl(HWND dialog, DialogControl kind, const wchar_t* text, int x, int y, int width, int height,
+                      int id = 0);
+
+// How many modal dialogs are running; only RunModalDialog changes it. Snip triggers and the like check it.
+int ModalDialogDepth();
+
+// Use RunModalDialog.
+void RunModalDialogLoop(HWND dialog, HWND owner, HWND focus, bool* open);
+
+// Attaches record to dialog, disables owner, focuses focus and serves the dialog until it closes, the quit
+// message arrives (it is posted again for the caller's loop) or the queue fails. Returns with the window gone,
+// owner enabled and active unless an outer modal dialog still runs. record must outlive the call.
+template <class Record> void RunModalDialog(HWND dialog, HWND owner, HWND focus, Record& record) {
+    // The frame reaches the open flag through the user-data slot without knowing the record's type.
+    static_assert(std::is_standard_layout_v<Record> && std::is_same_v<decltype(Record::open), bool> &&
+                      offsetof(Record, open) == 0,
+                  "a dialog record is a plain struct whose first member is bool open");
+    RunModalDialogLoop(dialog, owner, focus, &record.open);
+}
+
+// The record a running modal dialog was given, or null (modeless, not yet running, or already ended).
+template <class Record> Record* DialogRecord(HWND dialog) {
+    return dialog ? reinterpret_cast<Record*>(GetWindowLongPtrW(dialog, GWLP_USERDATA)) : nullptr;
+}
+
+// The close step of every dialog procedure: clears the open flag, if there is a record, and destroys the window.
+void CloseDialog(HWND dialog);
+// The WM_DESTROY step of every dialog procedure: a modal dialog clears its flag and wakes its loop; a modeless
+// one gives activation back to its owner.
+void OnDialogDestroyed(HWND dialog);
+
+// Gives activation and focus back to w (the main window when w is null or gone) after a dialog or message box.
+// While a modal dialog runs it enables nothing and activates the top modal dialog instead.
+void RestoreOwnerWindow(HWND w);
+
+// A standard message box owned by owner (the main window when owner is null or gone; the top modal dialog when
+// that window is disabled by a running one), then RestoreOwnerWindow. Returns the button, 0 on failure.
+int OwnedMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags);
+
+// Any thread: asks the UI thread that owns mainWindow to show OwnedMessageBox(text, caption, flags) and returns
+// at once. False when nothing could be posted. Worker threads never show UI themselves.
+[[nodiscard]] bool PostMessageBoxRequest(HWND mainWindow, std::wstring_view text, std::wstring_view caption,
+                                         UINT flags);
+// kMsgMessageBoxRequest in the main window procedure: shows the box and frees the request. Returns the button.
+LRESULT OnMessageBoxRequest(LPARAM request);
