@@ -1,6 +1,4 @@
 // The modeless mosaic dialog.
 #pragma once
-#include <windows.h>
 
-// The dialog's edit field while the dialog is open, or null; keys typed there are not shortcuts.
-HWND MosaicEditWindow();
+constexpr wchar_t kMosaicClass[] = L"KolvexMosaicClass";

@@ -70,11 +70,18 @@ bool CanPanWithSpace() {
     return g_app.main && IsChild(g_app.main, focus);
 }
 
-// Keys typed into the text box or a dialog's edit field are text, not shortcuts.
+static bool HasClass(HWND w, const wchar_t* name) {
+    wchar_t cls[64] = {};
+    return w && GetClassNameW(w, cls, 64) && lstrcmpiW(cls, name) == 0;
+}
+
+// Keys typed into the text box or a dialog's edit field are text, not shortcuts. Any number of thickness
+// and mosaic dialogs may be open, so the field is known by its dialog's class.
 static bool IsForEditField(HWND target) {
     if (IsTextEditingActive() && target && target == TextEditWindow()) return true;
-    HWND thickness = ThicknessEditWindow(), mosaic = MosaicEditWindow();
-    return target && (target == thickness || target == mosaic);
+    if (!HasClass(target, L"Edit")) return false;
+    HWND parent = GetParent(target);
+    return HasClass(parent, kThicknessClass) || HasClass(parent, kMosaicClass);
 }
 
 // True when the message was handled here and must not be dispatched.

@@ -10,6 +10,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "toolbox/color_box.h"
+#include "toolbox/thickness_dialog.h"
 
 static bool FileCommand(int id) {
     if (id == kCmdExit) {
@@ -85,6 +86,10 @@ static bool ViewCommand(int id) {
 static bool OtherCommand(int id) {
     if (id == kCmdCaptureScreen) {
         StartScreenSnip();
+        return true;
+    }
+    if (id == kCmdThickness) {
+        OpenThicknessDialog(g_app.main);
         return true;
     }
     if (id == kCmdEditColors) {

@@ -118,6 +118,7 @@ ControlStyle StyleOf(DialogControl kind) {
     case DialogControl::Edit: return {L"EDIT", ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case DialogControl::NumberEdit:
         return {L"EDIT", ES_AUTOHSCROLL | ES_NUMBER | WS_GROUP | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case DialogControl::Button: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
     case DialogControl::OkButton: return {L"BUTTON", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0};
     case DialogControl::CancelButton: return {L"BUTTON", BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0};
     }

@@ -17,7 +17,18 @@ constexpr UINT kMsgMessageBoxRequest = WM_APP + 1;
 [[nodiscard]] HWND CreateDialogWindow(const wchar_t* className, WNDPROC proc, const wchar_t* caption, int width,
                                       int height, HWND owner);
 
-enum class DialogControl { Label, GroupBox, FirstRadio, Radio, CheckBox, Edit, NumberEdit, OkButton, CancelButton };
+enum class DialogControl {
+    Label,
+    GroupBox,
+    FirstRadio,
+    Radio,
+    CheckBox,
+    Edit,
+    NumberEdit,
+    Button,
+    OkButton,
+    CancelButton
+};
 // A child control in the house conventions with the stock GUI font; OK and Cancel always get ids 1 and 2.
 // x, y, width and height are in dialog client pixels.
 HWND AddDialogControl(HWND dialog, DialogControl kind, const wchar_t* text, int x, int y, int width, int height,

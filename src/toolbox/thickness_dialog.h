@@ -1,6 +1,11 @@
-// The modeless thickness dialog.
+// The modeless custom thickness dialog: several may be open while the user goes on drawing.
 #pragma once
 #include <windows.h>
 
-// The dialog's edit field while the dialog is open, or null; keys typed there are not shortcuts.
-HWND ThicknessEditWindow();
+constexpr wchar_t kThicknessClass[] = L"KolvexThicknessClass";
+constexpr int kThicknessEditId = 201;
+constexpr int kThicknessCurrentToolId = 202;
+constexpr int kThicknessAllToolsId = 203;
+constexpr int kThicknessFirstPresetId = 210;
+
+void OpenThicknessDialog(HWND owner);

@@ -1,5 +1,15 @@
 #include "toolbox/tool_state.h"
 
+#include <windows.h>
+
+#include <cwchar>
+
+#include "shell/main_window.h"
+#include "shell/status_bar.h"
+#include "tools/text_tool.h"
+#include "toolbox/tool_box_window.h"
+#include "toolbox/tool_options_core.h"
+
 ToolOptions g_tools;
 
 static const ToolInfo kTools[kToolCount] = {
@@ -28,4 +38,29 @@ static const ToolInfo kTools[kToolCount] = {
 const ToolInfo& ToolInfoOf(ToolId tool) {
     const int i = static_cast<int>(tool);
     return kTools[i >= 0 && i < kToolCount ? i : static_cast<int>(ToolId::Pencil)];
+}
+
+void SetTool(ToolId tool) {
+    if (static_cast<int>(tool) < 0 || static_cast<int>(tool) >= kToolCount || tool == g_tools.currentTool) return;
+    // Selections, polygons, curves, paths and the text toolbar join here as those tools arrive.
+    CommitTextBox();
+    g_tools.previousTool = g_tools.currentTool;
+    g_tools.currentTool = tool;
+    if (g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);
+    ShowToolDescription();
+}
+
+void ChangeThickness(int delta) {
+    const ThicknessChange c = StepThickness(&g_tools, delta);
+    wchar_t text[96];
+    switch (ThicknessTargetOf(g_tools.currentTool)) {
+    case ThicknessTarget::Brush:
+        swprintf(text, 96, L"Brush thickness: %dpx (radius: %dpx).", c.thickness, c.radius);
+        break;
+    case ThicknessTarget::Pencil: swprintf(text, 96, L"Pencil thickness: %dpx.", c.thickness); break;
+    default: swprintf(text, 96, L"Line/Pen/Shape thickness: %dpx.", c.thickness); break;
+    }
+    SetStatusText(kStatusMessage, text);
+    if (g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);
+    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
 }
