@@ -1,14 +1,212 @@
 #include "toolbox/tool_box_window.h"
 
-#include "shell/status_bar.h"
-#include "toolbox/tool_state.h"
+#include <commctrl.h>
+#include <windowsx.h>
 
-// The buttons and the option panel arrive with the tool box itself; until then the window is a plain band
-// and the pencil is the tool in use.
+#include <cstddef>
+#include <string>
+
+#include "document/view_state.h"
+#include "shell/main_window.h"
+#include "shell/scoped_handles.h"
+#include "shell/status_bar.h"
+#include "toolbox/shortcuts.h"
+#include "toolbox/thickness_dialog.h"
+#include "toolbox/tool_box_core.h"
+#include "toolbox/tool_box_paint.h"
+#include "toolbox/tool_state.h"
+#include "tools/path_tool.h"
+#include "tools/text_tool.h"
+
+namespace {
+
+// UI thread only; all live until exit (the tooltip window until the tool box goes).
+HWND g_toolTip = nullptr;
+HFONT g_toolTipFont = nullptr;
+
+using TrackMouseEventFn = decltype(&TrackMouseEvent);
+
+// Looked up by name so that a system without it still runs, just without leave notifications.
+TrackMouseEventFn ResolveTrackMouseEvent() {
+    static bool resolved = false;
+    static TrackMouseEventFn fn = nullptr;
+    if (resolved) return fn;
+    resolved = true;
+    if (HMODULE user32 = GetModuleHandleW(L"user32.dll"))
+        fn = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(GetProcAddress(user32, "TrackMouseEvent")));
+    if (!fn)
+        if (HMODULE comctl = GetModuleHandleW(L"comctl32.dll"))
+            fn = reinterpret_cast<TrackMouseEventFn>(
+                reinterpret_cast<void*>(GetProcAddress(comctl, "_TrackMouseEvent")));
+    return fn;
+}
+
+HFONT ToolTipFont() {
+    if (!g_toolTipFont)
+        g_toolTipFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg");
+    return g_toolTipFont ? g_toolTipFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+// Older common-controls libraries refuse the current structure size: retry with the shorter one, then ANSI.
+bool AddToolTip(HWND toolBox, int k) {
+    const BoxRect b = ToolButtonRect(k);
+    const UINT sizes[2] = {sizeof(TTTOOLINFOW), static_cast<UINT>(offsetof(TTTOOLINFOW, lpReserved))};
+    for (UINT size : sizes) {
+        TTTOOLINFOW ti = {};
+        ti.cbSize = size;
+        ti.uFlags = TTF_SUBCLASS;
+        ti.hwnd = toolBox;
+        ti.uId = static_cast<UINT_PTR>(k);
+        ti.rect = RECT{b.left, b.top, b.right, b.bottom};
+        ti.lpszText = const_cast<wchar_t*>(ToolInfoOf(static_cast<ToolId>(k)).tooltip);
+        if (SendMessageW(g_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti))) return true;
+    }
+    char ansi[128] = {};
+    WideCharToMultiByte(CP_ACP, 0, ToolInfoOf(static_cast<ToolId>(k)).tooltip, -1, ansi, sizeof ansi, nullptr, nullptr);
+    ansi[sizeof ansi - 1] = 0;
+    const UINT ansiSizes[2] = {sizeof(TTTOOLINFOA), static_cast<UINT>(offsetof(TTTOOLINFOA, lpReserved))};
+    for (UINT size : ansiSizes) {
+        TTTOOLINFOA ti = {};
+        ti.cbSize = size;
+        ti.uFlags = TTF_SUBCLASS;
+        ti.hwnd = toolBox;
+        ti.uId = static_cast<UINT_PTR>(k);
+        ti.rect = RECT{b.left, b.top, b.right, b.bottom};
+        ti.lpszText = ansi;
+        if (SendMessageA(g_toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti))) return true;
+    }
+    return false;
+}
+
+void BuildToolTips(HWND toolBox) {
+    if (g_toolTip && IsWindow(g_toolTip)) DestroyWindow(g_toolTip);
+    g_toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, toolBox, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (!g_toolTip) return; // the tool box works on without tooltips
+    SendMessageW(g_toolTip, WM_SETFONT, reinterpret_cast<WPARAM>(ToolTipFont()), FALSE);
+    SendMessageW(g_toolTip, TTM_SETDELAYTIME, TTDT_INITIAL, 200);
+    SendMessageW(g_toolTip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 5000);
+    SendMessageW(g_toolTip, TTM_SETDELAYTIME, TTDT_RESHOW, 50);
+    for (int k = 0; k < kToolCount; ++k)
+        AddToolTip(toolBox, k);
+    SendMessageW(g_toolTip, TTM_ACTIVATE, TRUE, 0);
+    SetWindowPos(g_toolTip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void RepaintToolBox(HWND hwnd) {
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void RepaintCanvas() {
+    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
+}
+
+void RunPanelAction(const PanelClickResult& r) {
+    switch (r.action) {
+    case PanelAction::ZoomTo: SetZoom(r.zoom, nullptr); break;
+    // The mosaic filter and the path actions are not in the program yet; the options are set all the same.
+    default: break;
+    }
+}
+
+LRESULT OnLButtonDown(HWND hwnd, int x, int y, WPARAM wParam, LPARAM lParam) {
+    const int button = ToolButtonAt(x, y);
+    if (button >= 0) {
+        SetTool(static_cast<ToolId>(button));
+        return 0;
+    }
+    const PanelClickResult r = PanelClick(&g_tools, x, y, PathAnchorCount());
+    if (!r.hit) return DefWindowProcW(hwnd, WM_LBUTTONDOWN, wParam, lParam);
+    RunPanelAction(r);
+    if (r.textBackgroundChanged)
+        if (HWND edit = TextEditWindow()) InvalidateRect(edit, nullptr, TRUE);
+    if (!r.status.empty()) SetStatusText(kStatusMessage, r.status.c_str());
+    RepaintToolBox(hwnd);
+    if (r.repaintCanvas) RepaintCanvas();
+    return 0;
+}
+
+LRESULT OnMouseMove(HWND hwnd, int x, int y) {
+    if (TrackMouseEventFn track = ResolveTrackMouseEvent()) {
+        TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd, 0};
+        track(&tme);
+    }
+    const int button = ToolButtonAt(x, y);
+    if (button >= 0) {
+        const ToolInfo& info = ToolInfoOf(static_cast<ToolId>(button));
+        SetStatusText(kStatusMessage, info.hover ? info.hover : info.description);
+        return 0;
+    }
+    const std::wstring text = PanelHoverText(g_tools, x, y);
+    if (!text.empty()) SetStatusText(kStatusMessage, text.c_str());
+    return 0;
+}
+
+LRESULT OnDoubleClick(int y) {
+    if (y >= kOptionAreaTop) OpenThicknessDialog(g_app.main);
+    return 0;
+}
+
+LRESULT OnPaint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    ScopedMemDC mem(hdc);
+    ScopedGdiObj<HBITMAP> buffer(CreateCompatibleBitmap(hdc, client.right, client.bottom));
+    if (mem.get() && buffer.get()) {
+        ScopedSelectObject sel(mem.get(), buffer.get());
+        PaintToolBoxContent(mem.get(), client);
+        BitBlt(hdc, 0, 0, client.right, client.bottom, mem.get(), 0, 0, SRCCOPY);
+    } else {
+        PaintToolBoxContent(hdc, client);
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+LRESULT OnKeyDown(HWND hwnd, WPARAM key, LPARAM keyData) {
+    if (!HandleShortcutKey(static_cast<UINT>(key), keyData, hwnd) && g_app.main)
+        SendMessageW(g_app.main, WM_KEYDOWN, key, keyData);
+    return 0;
+}
+
+LRESULT OnDestroy() {
+    if (g_toolTip && IsWindow(g_toolTip)) DestroyWindow(g_toolTip); // owned windows may already be gone
+    g_toolTip = nullptr;
+    return 0;
+}
+
+} // namespace
+
 LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    switch (msg) {
+    case WM_CREATE: BuildToolTips(hwnd); return 0;
+    case WM_DESTROY: return OnDestroy();
+    case WM_PAINT: return OnPaint(hwnd);
+    case WM_ERASEBKGND: return 1; // the paint fills everything from a back buffer
+    case WM_SETCURSOR: SetCursor(LoadCursorA(nullptr, IDC_ARROW)); return TRUE;
+    case WM_KEYDOWN: return OnKeyDown(hwnd, wParam, lParam);
+    case WM_CHAR: HandleShortcutChar(wParam); return 0;
+    case WM_MOUSEMOVE: return OnMouseMove(hwnd, x, y);
+    case WM_LBUTTONDOWN: return OnLButtonDown(hwnd, x, y, wParam, lParam);
+    case WM_LBUTTONDBLCLK: return OnDoubleClick(y);
+    case WM_MOUSELEAVE: ShowToolDescription(); return 0;
+    }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-void InitToolBox(HWND) {}
+void InitToolBox(HWND toolBox) {
+    BuildToolTips(toolBox);
+}
 
-void ShowToolDescription() { SetStatusText(kStatusMessage, ToolInfoOf(g_tools.currentTool).description); }
+HWND ToolBoxToolTip() {
+    return g_toolTip;
+}
+
+void ShowToolDescription() {
+    SetStatusText(kStatusMessage, ToolInfoOf(g_tools.currentTool).description);
+}

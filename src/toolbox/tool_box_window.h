@@ -5,7 +5,9 @@
 constexpr wchar_t kToolBoxClass[] = L"KolvexToolBoxClass";
 
 LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-// Runs once after the window exists (its tooltips).
+// Builds the button tooltips again, replacing any existing tooltip window.
 void InitToolBox(HWND toolBox);
+// The tooltip window of the buttons, or null without the common controls.
+HWND ToolBoxToolTip();
 // Shows the current tool's description in status part 0.
 void ShowToolDescription();
