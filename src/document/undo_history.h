@@ -1,11 +1,41 @@
-// The undo and redo history. Every change of the picture calls PushUndoSnapshot once, before it.
+// The undo and redo history. Every change of the picture calls PushUndoSnapshot once, before it. Older levels
+// are spooled to files in %TEMP%\kolvex_undo_<pid> so that memory stays within the two budgets.
 #pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
 
-// Marks the document modified and updates the caption; the history levels themselves arrive with the
-// undo stacks.
+// One state of the picture: in memory (pixels present) or spooled (pixels empty, spoolPath set).
+struct UndoEntry {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels; // the picture's bottom-up layout
+    std::wstring spoolPath;
+};
+
+// UI thread only.
+struct UndoHistory {
+    std::vector<UndoEntry> undo; // oldest first; the last is the state Undo returns to
+    std::vector<UndoEntry> redo; // the last is the state Redo returns to
+    std::wstring spoolDirectory; // empty until the first level is spooled
+    uint32_t spoolCounter = 0;
+};
+extern UndoHistory g_undo;
+
+// Records the picture as it is now, empties the redo stack and marks the document modified, also when
+// memory is too short to keep the level.
 void PushUndoSnapshot();
-// Clears both stacks and their spool files; safe to call more than once.
-void ClearUndoHistory();
-// Commands 201 and 202.
+// Commands 201 and 202. A level that cannot be restored stays where it was, with a message.
 void Undo();
 void Redo();
+// Delete the spool file of every entry, then the entries.
+void ClearUndoStack();
+void ClearRedoStack();
+// Deletes the files in the spool directory and the directory itself.
+void RemoveSpoolDirectory();
+// Both stacks with their spool files and the spool directory; safe to call more than once.
+void ClearUndoHistory();
+// Removes %TEMP%\kolvex_undo_<pid> folders left by runs that are no longer alive; never this process's own.
+void RemoveStaleSpoolDirectories();
+// Pixel bytes the history holds in memory, both stacks.
+uint64_t UndoMemoryBytes();

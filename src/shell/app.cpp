@@ -27,6 +27,7 @@ HWND StartApplication(HINSTANCE instance, int showCommand) {
     static bool exitHandlerRegistered = false;
     if (!exitHandlerRegistered) exitHandlerRegistered = std::atexit(CleanUpAtExit) == 0;
     InitCommonControls();
+    RemoveStaleSpoolDirectories();
     RegisterWindowClasses(instance);
     HWND main = CreateMainWindow(instance, BuildMenuBar());
     if (!main) return nullptr;

@@ -39,10 +39,10 @@ constexpr double kMagnifierZooms[4] = {1, 2, 6, 8};
 constexpr int kMinThickness = 1;
 constexpr int kMaxThickness = 500;
 
-// UI thread only. Until the tool box can choose tools, the pencil is the tool in use.
+// UI thread only.
 struct ToolOptions {
-    ToolId currentTool = ToolId::Pencil;
-    ToolId previousTool = ToolId::Pencil;
+    ToolId currentTool = ToolId::Rectangle;
+    ToolId previousTool = ToolId::Rectangle;
     int lineWidth = 5;         // lines, curves, shapes and the path stroke, 1..500 px
     int pencilWidth = 1;       // 1..500 px
     int brushSizeIndex = 3;    // into kBrushRadii

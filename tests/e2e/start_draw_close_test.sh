@@ -87,6 +87,12 @@ wait_red_settled() {
     echo "$last"
 }
 
+# The program starts with the Rectangle tool: choose the pencil with its tool box button, the fourth row
+# of the left column (tool box client 15, 90; the picture's origin is at main-window client 58, 2).
+xdotool mousemove $((ox - 43)) $((oy + 88))
+sleep 0.1
+xdotool click 1
+sleep 0.2
 drag 1 $((ox + 100)) $((oy + 100)) $((ox + 300)) $((oy + 150)) 20
 red=$(wait_red_settled "$shots-2-drawn.png")
 shot=$shots-2-drawn.png

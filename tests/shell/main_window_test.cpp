@@ -11,6 +11,7 @@
 #include "shell/main_window.h"
 #include "shell/status_bar.h"
 #include "support/app_fixture.h"
+#include "toolbox/tool_state.h"
 
 namespace {
 
@@ -31,7 +32,8 @@ TEST_F(MainWindow, StartsWithAWhitePictureAndItsChildrenLaidOut) {
     EXPECT_EQ(ClassOf(g_app.statusBar), L"msctls_statusbar32");
     EXPECT_EQ(GetDlgCtrlID(g_app.statusBar), 1001);
     EXPECT_EQ(SendMessageW(g_app.statusBar, SB_GETPARTS, 0, 0), 3);
-    EXPECT_EQ(GetStatusText(kStatusMessage), L"Draws a free-form line one pixel wide. [P]");
+    EXPECT_EQ(GetStatusText(kStatusMessage), L"Draws a rectangle with the selected fill style and line width. [R]");
+    EXPECT_EQ(g_tools.currentTool, ToolId::Rectangle);
     EXPECT_TRUE(GetWindowLongW(g_app.main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 
     RECT outer;

@@ -228,7 +228,7 @@ TEST_F(Menus, HelpTextsFollowThePointerThroughTheMenus) {
     EXPECT_EQ(GetStatusText(kStatusMessage), L"kept");
     // The menu closed: the current tool's description comes back.
     Post(g_app.main, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-    EXPECT_EQ(GetStatusText(kStatusMessage), L"Draws a free-form line one pixel wide. [P]");
+    EXPECT_EQ(GetStatusText(kStatusMessage), L"Draws a rectangle with the selected fill style and line width. [R]");
 }
 
 TEST_F(Menus, ExitClosesAnUnmodifiedPictureAtOnce) {
@@ -238,6 +238,7 @@ TEST_F(Menus, ExitClosesAnUnmodifiedPictureAtOnce) {
 }
 
 TEST_F(Menus, ExitAsksBeforeDiscardingAModifiedPicture) {
+    ChoosePencil();
     CanvasDrag(1, 10, 10, 30, 30);
     ASSERT_TRUE(g_document.modified);
     // Cancel keeps everything; Yes cannot save yet, so the window stays open too; No closes.

@@ -7,6 +7,7 @@
 #include "shell/status_bar.h"
 #include "tools/canvas_state.h"
 #include "toolbox/color_box.h"
+#include "toolbox/tool_box_core.h"
 #include "toolbox/tool_state.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
@@ -42,6 +43,14 @@ void AppFixture::TearDown() {
         if (msg.message == WM_QUIT) break;
         ProcessMessage(msg);
     }
+}
+
+void AppFixture::ChoosePencil() {
+    const BoxRect r = ToolButtonRect(static_cast<int>(ToolId::Pencil));
+    const LPARAM centre = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Post(g_app.toolBox, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    Post(g_app.toolBox, WM_LBUTTONUP, 0, centre);
+    ASSERT_EQ(g_tools.currentTool, ToolId::Pencil);
 }
 
 void AppFixture::EnlargeMainWindow(int width, int height) {

@@ -14,6 +14,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Chooses the pencil with its tool box button, as a user would before drawing.
+    void ChoosePencil();
     // Sizes the main window so the whole 640 x 480 picture and its grips are visible.
     void EnlargeMainWindow(int width = 1000, int height = 760);
 };

@@ -10,7 +10,14 @@
 
 namespace {
 
-using ThicknessDialog = AppFixture;
+// Opened with the pencil current, so its thickness is the one offered and set.
+class ThicknessDialog : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        ChoosePencil();
+    }
+};
 
 HWND OpenDialog() {
     HWND before = FindWindowW(kThicknessClass, nullptr);

@@ -11,7 +11,14 @@
 
 namespace {
 
-using Canvas = AppFixture;
+// The canvas tests draw with the pencil.
+class Canvas : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        ChoosePencil();
+    }
+};
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kRed = 0xFFFF0000u;
