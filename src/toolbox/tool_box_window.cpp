@@ -103,14 +103,6 @@ void RepaintCanvas() {
     if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
 }
 
-void RunPanelAction(const PanelClickResult& r) {
-    switch (r.action) {
-    case PanelAction::ZoomTo: SetZoom(r.zoom, nullptr); break;
-    // The mosaic filter and the path actions are not in the program yet; the options are set all the same.
-    default: break;
-    }
-}
-
 LRESULT OnLButtonDown(HWND hwnd, int x, int y, WPARAM wParam, LPARAM lParam) {
     const int button = ToolButtonAt(x, y);
     if (button >= 0) {
@@ -119,7 +111,7 @@ LRESULT OnLButtonDown(HWND hwnd, int x, int y, WPARAM wParam, LPARAM lParam) {
     }
     const PanelClickResult r = PanelClick(&g_tools, x, y, PathAnchorCount());
     if (!r.hit) return DefWindowProcW(hwnd, WM_LBUTTONDOWN, wParam, lParam);
-    RunPanelAction(r);
+    RunPanelAction(r.action, r.zoom);
     if (r.textBackgroundChanged)
         if (HWND edit = TextEditWindow()) InvalidateRect(edit, nullptr, TRUE);
     if (!r.status.empty()) SetStatusText(kStatusMessage, r.status.c_str());
@@ -180,6 +172,14 @@ LRESULT OnDestroy() {
 }
 
 } // namespace
+
+void RunPanelAction(PanelAction action, double zoom) {
+    switch (action) {
+    case PanelAction::ZoomTo: SetZoom(zoom, nullptr); break;
+    // The mosaic filter and the path actions are not in the program yet; the options are set all the same.
+    default: break;
+    }
+}
 
 LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);

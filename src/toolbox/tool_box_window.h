@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "toolbox/tool_box_core.h"
+
 constexpr wchar_t kToolBoxClass[] = L"KolvexToolBoxClass";
 
 LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -11,3 +13,5 @@ void InitToolBox(HWND toolBox);
 HWND ToolBoxToolTip();
 // Shows the current tool's description in status part 0.
 void ShowToolDescription();
+// Carries out what an option click or a sub-option key asks beyond setting the option.
+void RunPanelAction(PanelAction action, double zoom);

@@ -8,7 +8,9 @@
 #include "shell/status_bar.h"
 #include "tools/text_tool.h"
 #include "toolbox/tool_box_window.h"
+#include "toolbox/tool_keys_core.h"
 #include "toolbox/tool_options_core.h"
+#include "tools/path_tool.h"
 
 ToolOptions g_tools;
 
@@ -64,3 +66,19 @@ void ChangeThickness(int delta) {
     if (g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);
     if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
 }
+
+static bool ApplyToolKeyResult(const ToolKeyResult& r) {
+    if (!r.handled) return false;
+    if (r.tool >= 0) SetTool(static_cast<ToolId>(r.tool));
+    RunPanelAction(r.action, r.zoom);
+    if (r.textBackgroundChanged)
+        if (HWND edit = TextEditWindow()) InvalidateRect(edit, nullptr, TRUE);
+    if (!r.status.empty()) SetStatusText(kStatusMessage, r.status.c_str());
+    if (r.repaintToolBox && g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);
+    if (r.repaintCanvas && g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
+    return true;
+}
+
+bool ToolKey(wchar_t c) { return ApplyToolKeyResult(ToolKeyAction(&g_tools, c)); }
+
+bool ToolCtrlDigit(int d) { return ApplyToolKeyResult(ToolCtrlDigitAction(&g_tools, d, PathAnchorCount())); }

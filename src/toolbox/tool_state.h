@@ -68,3 +68,7 @@ int EffectiveBrushRadius(const ToolOptions& o);
 void SetTool(ToolId tool);
 // The bracket keys: steps the current tool's thickness and says the new value in status part 0.
 void ChangeThickness(int delta);
+// A tool letter or size digit, already upper case; false when it means nothing for the current tool.
+bool ToolKey(wchar_t c);
+// Ctrl+1 .. Ctrl+9: the current tool's sub-option; false when the digit means nothing for it.
+bool ToolCtrlDigit(int d);
