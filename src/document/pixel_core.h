@@ -28,7 +28,9 @@ inline size_t PixelIndex(const PixelView& v, int x, int y) {
     return static_cast<size_t>(v.height - 1 - y) * static_cast<size_t>(v.width) + static_cast<size_t>(x);
 }
 // Both clipped to the picture; reading outside gives 0.
-inline uint32_t ReadPixel(const PixelView& v, int x, int y) { return InPicture(v, x, y) ? v.px[PixelIndex(v, x, y)] : 0; }
+inline uint32_t ReadPixel(const PixelView& v, int x, int y) {
+    return InPicture(v, x, y) ? v.px[PixelIndex(v, x, y)] : 0;
+}
 inline void WritePixel(const PixelView& v, int x, int y, uint32_t value) {
     if (InPicture(v, x, y)) v.px[PixelIndex(v, x, y)] = value;
 }

@@ -11,9 +11,7 @@ uint64_t PictureBytes(int width, int height) {
     return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4u;
 }
 
-uint64_t SpoolFileBytes(int width, int height) {
-    return kSpoolHeaderBytes + PictureBytes(width, height);
-}
+uint64_t SpoolFileBytes(int width, int height) { return kSpoolHeaderBytes + PictureBytes(width, height); }
 
 bool TryAllocatePixels(uint64_t count, std::vector<uint32_t>* out) {
     // A count the address space cannot hold would wrap in size_t on a 32-bit build.
@@ -29,13 +27,9 @@ bool TryAllocatePixels(uint64_t count, std::vector<uint32_t>* out) {
     }
 }
 
-size_t LevelsToTrim(size_t depth) {
-    return depth >= kMaxUndoLevels ? depth - (kMaxUndoLevels - 1) : 0;
-}
+size_t LevelsToTrim(size_t depth) { return depth >= kMaxUndoLevels ? depth - (kMaxUndoLevels - 1) : 0; }
 
-uint64_t SpoolDiskBudget(uint64_t freeBytes) {
-    return std::min(kSpoolDiskCap, freeBytes / 2);
-}
+uint64_t SpoolDiskBudget(uint64_t freeBytes) { return std::min(kSpoolDiskCap, freeBytes / 2); }
 
 static uint64_t MemoryFrom(const std::vector<LevelCost>& levels, size_t first) {
     return std::accumulate(levels.begin() + static_cast<std::ptrdiff_t>(first), levels.end(), uint64_t{0},

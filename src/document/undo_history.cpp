@@ -93,9 +93,7 @@ static std::wstring MakeSpoolPath() {
            std::to_wstring(GetTickCount()) + L".tmp";
 }
 
-static void ReleasePixels(UndoEntry& entry) {
-    std::vector<uint32_t>().swap(entry.pixels);
-}
+static void ReleasePixels(UndoEntry& entry) { std::vector<uint32_t>().swap(entry.pixels); }
 
 // Writes the entry to a new spool file and frees its pixels; on failure the entry is unchanged.
 static bool SpoolEntry(UndoEntry& entry) {
@@ -142,9 +140,7 @@ static uint64_t MemoryBytes(const std::vector<UndoEntry>& stack) {
     return sum;
 }
 
-uint64_t UndoMemoryBytes() {
-    return MemoryBytes(g_undo.undo) + MemoryBytes(g_undo.redo);
-}
+uint64_t UndoMemoryBytes() { return MemoryBytes(g_undo.undo) + MemoryBytes(g_undo.redo); }
 
 // What this stack's spool files may take: the disk budget less what the other stack already holds. The
 // free space counts our own files as free, since they are what the budget is about.
@@ -172,12 +168,8 @@ static void ApplyBudget(std::vector<UndoEntry>& stack, const std::vector<UndoEnt
     RemoveBottom(stack, drop);
 }
 
-void ClearUndoStack() {
-    RemoveBottom(g_undo.undo, g_undo.undo.size());
-}
-void ClearRedoStack() {
-    RemoveBottom(g_undo.redo, g_undo.redo.size());
-}
+void ClearUndoStack() { RemoveBottom(g_undo.undo, g_undo.undo.size()); }
+void ClearRedoStack() { RemoveBottom(g_undo.redo, g_undo.redo.size()); }
 
 void RemoveSpoolDirectory() {
     if (g_undo.spoolDirectory.empty()) return;
@@ -191,9 +183,7 @@ void ClearUndoHistory() {
     RemoveSpoolDirectory();
 }
 
-static bool HasPicture() {
-    return g_canvas.pixels && g_canvas.width >= 1 && g_canvas.height >= 1;
-}
+static bool HasPicture() { return g_canvas.pixels && g_canvas.width >= 1 && g_canvas.height >= 1; }
 
 // A copy of the current picture; false when memory runs out.
 static bool CaptureCanvas(UndoEntry* out) {

@@ -6,8 +6,8 @@
 
 // UI thread only.
 struct ViewState {
-    double zoom = 1.0;   // screen pixels per picture pixel
-    int scrollX = 0;     // content point at the canvas window's left edge
+    double zoom = 1.0; // screen pixels per picture pixel
+    int scrollX = 0;   // content point at the canvas window's left edge
     int scrollY = 0;
     bool gridShown = false;
     int gridSpacing = 8; // picture pixels between grid lines

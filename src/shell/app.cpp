@@ -45,7 +45,8 @@ std::vector<std::wstring> SplitCommandLine() {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv) return args;
-    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
+    for (int i = 0; i < argc; ++i)
+        args.emplace_back(argv[i]);
     LocalFree(argv);
     return args;
 }
@@ -66,8 +67,7 @@ bool CanPanWithSpace() {
     HWND focus = GetFocus();
     if (!focus) return true;
     if (focus == TextEditWindow()) return false;
-    if (focus == g_app.main || focus == g_app.canvas || focus == g_app.toolBox || focus == g_app.colorBox)
-        return true;
+    if (focus == g_app.main || focus == g_app.canvas || focus == g_app.toolBox || focus == g_app.colorBox) return true;
     return g_app.main && IsChild(g_app.main, focus);
 }
 

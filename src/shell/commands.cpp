@@ -41,7 +41,8 @@ static void RepaintCanvas() {
 static void SetGridSpacing(int id) {
     static constexpr int kSpacings[] = {1, 2, 4, 8, 16, 32, 64};
     g_view.gridSpacing = kSpacings[id - kCmdGrid1];
-    for (int item = kCmdGrid1; item <= kCmdGrid64; ++item) CheckMenuCommand(item, item == id);
+    for (int item = kCmdGrid1; item <= kCmdGrid64; ++item)
+        CheckMenuCommand(item, item == id);
     if (!g_view.gridShown) {
         g_view.gridShown = true;
         CheckMenuCommand(kCmdShowGrid, true);

@@ -26,9 +26,7 @@ struct MessageBoxRequest {
     UINT flags;
 };
 
-HINSTANCE Instance() {
-    return g_app.instance ? g_app.instance : GetModuleHandleW(nullptr);
-}
+HINSTANCE Instance() { return g_app.instance ? g_app.instance : GetModuleHandleW(nullptr); }
 
 bool RegisterDialogClass(const wchar_t* className, WNDPROC proc) {
     for (const std::wstring& name : g_registeredClasses)
@@ -149,9 +147,7 @@ HWND AddDialogControl(HWND dialog, DialogControl kind, const wchar_t* text, int 
     return control;
 }
 
-int ModalDialogDepth() {
-    return static_cast<int>(g_modalFrames.size());
-}
+int ModalDialogDepth() { return static_cast<int>(g_modalFrames.size()); }
 
 void RunModalDialogLoop(HWND dialog, HWND owner, HWND focus, bool* open) {
     const bool alive = dialog && IsWindow(dialog);

@@ -112,7 +112,7 @@ static void OnClose(HWND hwnd) {
     CommitTextBox();
     if (g_document.modified) {
         const int answer = OwnedMessageBox(hwnd, L"Save changes to the current picture before closing?", L"Kolvex",
-                                       MB_YESNOCANCEL | MB_ICONQUESTION);
+                                           MB_YESNOCANCEL | MB_ICONQUESTION);
         // A save that fails or is cancelled keeps the window open, so the picture is never lost.
         if (answer == IDCANCEL || (answer == IDYES && !SaveDocument(hwnd))) {
             g_app.closing = false;
@@ -177,9 +177,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_CLOSE: OnClose(hwnd); return 0;
     case WM_DESTROY: OnDestroy(hwnd); return 0;
     case WM_COMMAND: DispatchCommand(LOWORD(wParam)); return 0;
-    case WM_INITMENUPOPUP:
-        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam) != 0);
-        break;
+    case WM_INITMENUPOPUP: OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam) != 0); break;
     case WM_MENUSELECT: OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam)); return 0;
     case WM_SETCURSOR:
         if (LOWORD(lParam) != HTCLIENT) break;

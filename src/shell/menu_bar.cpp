@@ -76,7 +76,7 @@ constexpr MenuItemDef kZoomMenu[] = {
     {kCmdZoom1600, L"160&0%"},
 };
 constexpr MenuItemDef kGridMenu[] = {
-    {316, L"&1 px"}, {317, L"&2 px"}, {318, L"&4 px"}, {319, L"&8 px"},
+    {316, L"&1 px"},  {317, L"&2 px"},  {318, L"&4 px"},  {319, L"&8 px"},
     {320, L"1&6 px"}, {321, L"&32 px"}, {322, L"&64 px"},
 };
 constexpr MenuItemDef kImageMenu[] = {
@@ -186,8 +186,7 @@ void AddItem(AppendMenuWFn appendW, HMENU menu, UINT flags, UINT_PTR id, const w
     AppendMenuA(menu, flags, id, WideToAnsi(text).c_str());
 }
 
-template <size_t N>
-HMENU BuildPopup(AppendMenuWFn appendW, const MenuItemDef (&items)[N]) {
+template <size_t N> HMENU BuildPopup(AppendMenuWFn appendW, const MenuItemDef (&items)[N]) {
     HMENU popup = CreatePopupMenu();
     for (const MenuItemDef& item : items) {
         if (item.id == kSeparator) {
@@ -215,10 +214,11 @@ HMENU BuildMenuBar() {
     struct TopMenu {
         HMENU popup;
         const wchar_t* text;
-    } tops[] = {{BuildPopup(appendW, kFileMenu), L"&File"},   {BuildPopup(appendW, kEditMenu), L"&Edit"},
-                {BuildPopup(appendW, kViewMenu), L"&View"},   {BuildPopup(appendW, kImageMenu), L"&Image"},
+    } tops[] = {{BuildPopup(appendW, kFileMenu), L"&File"},     {BuildPopup(appendW, kEditMenu), L"&Edit"},
+                {BuildPopup(appendW, kViewMenu), L"&View"},     {BuildPopup(appendW, kImageMenu), L"&Image"},
                 {BuildPopup(appendW, kColorsMenu), L"&Colors"}, {BuildPopup(appendW, kHelpMenu), L"&Help"}};
-    for (const TopMenu& t : tops) AddItem(appendW, g_menuBar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(t.popup), t.text);
+    for (const TopMenu& t : tops)
+        AddItem(appendW, g_menuBar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(t.popup), t.text);
     RebuildRecentMenu(g_recentMenu);
     return g_menuBar;
 }
@@ -227,7 +227,8 @@ HMENU MenuBar() { return g_menuBar; }
 HMENU RecentFilesMenu() { return g_recentMenu; }
 
 void CheckMenuCommand(int id, bool checked) {
-    if (g_menuBar) CheckMenuItem(g_menuBar, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+    if (g_menuBar)
+        CheckMenuItem(g_menuBar, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void OnInitMenuPopup(HMENU popup, int position, bool windowMenu) {

@@ -36,8 +36,7 @@ private:
     HDC hdc_;
 };
 
-template <class T>
-class ScopedGdiObj {
+template <class T> class ScopedGdiObj {
 public:
     explicit ScopedGdiObj(T obj) : obj_(obj) {}
     ~ScopedGdiObj() {

@@ -38,8 +38,7 @@ void UpdateWindowTitle() {
 
 void SetStatusText(int part, const wchar_t* text) {
     if (!text || !g_app.statusBar) return;
-    if (SendMessageW(g_app.statusBar, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text)))
-        return;
+    if (SendMessageW(g_app.statusBar, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text))) return;
     SendMessageA(g_app.statusBar, SB_SETTEXTA, static_cast<WPARAM>(part),
                  reinterpret_cast<LPARAM>(WideToAnsi(text).c_str()));
 }

@@ -70,9 +70,7 @@ LRESULT CALLBACK ColorBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (!HandleShortcutKey(static_cast<UINT>(wParam), lParam, hwnd) && g_app.main)
             SendMessageW(g_app.main, WM_KEYDOWN, wParam, lParam);
         return 0;
-    case WM_CHAR:
-        HandleShortcutChar(wParam);
-        return 0;
+    case WM_CHAR: HandleShortcutChar(wParam); return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
         if (OnButtonDown(hwnd, msg == WM_RBUTTONDOWN, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) return 0;

@@ -8,7 +8,7 @@ constexpr wchar_t kColorBoxClass[] = L"KolvexColorBoxClass";
 struct ColorState {
     COLORREF foreground = RGB(255, 0, 0);
     COLORREF background = RGB(255, 255, 255);
-    COLORREF wellCustom[16] = {};      // custom colours of the colour well's dialog
+    COLORREF wellCustom[16] = {};       // custom colours of the colour well's dialog
     COLORREF editColorsCustom[16] = {}; // those of the Edit Colors command, kept apart
 };
 extern ColorState g_colors;

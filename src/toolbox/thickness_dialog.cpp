@@ -15,9 +15,7 @@ namespace {
 constexpr int kPresets[8] = {1, 2, 5, 10, 20, 35, 50, 100};
 
 // The thickness a dialog was opened for; the tool may change while it is open, the target does not.
-ThicknessTarget TargetOf(HWND dialog) {
-    return static_cast<ThicknessTarget>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
-}
+ThicknessTarget TargetOf(HWND dialog) { return static_cast<ThicknessTarget>(GetWindowLongPtrW(dialog, GWLP_USERDATA)); }
 
 const wchar_t* CurrentToolLabel(ToolId tool) {
     switch (tool) {

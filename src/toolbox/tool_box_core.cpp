@@ -5,33 +5,17 @@
 
 namespace {
 
-bool In(int v, int lo, int hi) {
-    return v >= lo && v <= hi;
-}
-bool InBandA(int y) {
-    return In(y, kBandATop, kBandABottom);
-}
-bool InBandB(int y) {
-    return In(y, kBandBTop, kBandBBottom);
-}
-bool InBandC(int y) {
-    return In(y, kBandCTop, kBandCBottom);
-}
+bool In(int v, int lo, int hi) { return v >= lo && v <= hi; }
+bool InBandA(int y) { return In(y, kBandATop, kBandABottom); }
+bool InBandB(int y) { return In(y, kBandBTop, kBandBBottom); }
+bool InBandC(int y) { return In(y, kBandCTop, kBandCBottom); }
 
 // Every row index is clamped to its table, so a press on a band's last pixels cannot run past it.
-int Row(int y, int top, int pitch, int last) {
-    return std::clamp((y - top) / pitch, 0, last);
-}
+int Row(int y, int top, int pitch, int last) { return std::clamp((y - top) / pitch, 0, last); }
 
-bool IsShape(ToolId t) {
-    return t >= ToolId::Rectangle && t <= ToolId::RoundedRectangle;
-}
-bool IsLineLike(ToolId t) {
-    return t >= ToolId::Line && t <= ToolId::RoundedRectangle;
-}
-bool IsSelection(ToolId t) {
-    return t == ToolId::FreeFormSelect || t == ToolId::Select;
-}
+bool IsShape(ToolId t) { return t >= ToolId::Rectangle && t <= ToolId::RoundedRectangle; }
+bool IsLineLike(ToolId t) { return t >= ToolId::Line && t <= ToolId::RoundedRectangle; }
+bool IsSelection(ToolId t) { return t == ToolId::FreeFormSelect || t == ToolId::Select; }
 
 std::wstring Format(const wchar_t* format, int a, int b = 0, int c = 0, int d = 0) {
     wchar_t text[160];
@@ -49,9 +33,7 @@ const wchar_t* const kFillStyleTexts[3] = {
     L"Filled with background color: draws outline and fill. [Ctrl+2]",
     L"Solid foreground: draws filled shape without outline. [Ctrl+3]",
 };
-int FillStyleAt(int y) {
-    return y == kBandBBottom ? 2 : Row(y, kBandBTop, 22, 2);
-}
+int FillStyleAt(int y) { return y == kBandBBottom ? 2 : Row(y, kBandBTop, 22, 2); }
 
 const wchar_t kOpaqueHover[] = L"Opaque: selection includes background. [Ctrl+1]";
 const wchar_t kTransparentHover[] = L"Transparent: selection makes background transparent. [Ctrl+2]";
@@ -187,9 +169,7 @@ int ToolButtonAt(int x, int y) {
     return (x - 3) / 25 + 2 * ((y - 3) / 25);
 }
 
-int WidthListValue(int y, int bandTop) {
-    return y - bandTop < 65 ? std::max((y - bandTop) / 13, 0) + 1 : 5;
-}
+int WidthListValue(int y, int bandTop) { return y - bandTop < 65 ? std::max((y - bandTop) / 13, 0) + 1 : 5; }
 
 PanelClickResult PanelClick(ToolOptions* o, int x, int y, int pathAnchors) {
     PanelClickResult r;

@@ -24,12 +24,8 @@ HBRUSH CheckerBrush() {
     return g_checkerBrush;
 }
 
-RECT Rc(int l, int t, int r, int b) {
-    return RECT{l, t, r, b};
-}
-RECT Rc(const BoxRect& b) {
-    return RECT{b.left, b.top, b.right, b.bottom};
-}
+RECT Rc(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
+RECT Rc(const BoxRect& b) { return RECT{b.left, b.top, b.right, b.bottom}; }
 
 void Mark(HDC hdc, int l, int t, int r, int b) {
     RECT rc = Rc(l, t, r, b);
@@ -46,9 +42,7 @@ void Frame(HDC hdc, int l, int t, int r, int b, UINT edge) {
     DrawEdge(hdc, &rc, edge, BF_RECT);
 }
 
-void Caption(HDC hdc, int x, int y, const wchar_t* text) {
-    TextOutW(hdc, x, y, text, static_cast<int>(wcslen(text)));
-}
+void Caption(HDC hdc, int x, int y, const wchar_t* text) { TextOutW(hdc, x, y, text, static_cast<int>(wcslen(text))); }
 
 void CenteredCaption(HDC hdc, RECT rc, const wchar_t* text) {
     DrawTextW(hdc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

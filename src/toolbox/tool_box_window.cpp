@@ -95,9 +95,7 @@ void BuildToolTips(HWND toolBox) {
     SetWindowPos(g_toolTip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void RepaintToolBox(HWND hwnd) {
-    InvalidateRect(hwnd, nullptr, TRUE);
-}
+void RepaintToolBox(HWND hwnd) { InvalidateRect(hwnd, nullptr, TRUE); }
 
 void RepaintCanvas() {
     if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
@@ -199,14 +197,8 @@ LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-void InitToolBox(HWND toolBox) {
-    BuildToolTips(toolBox);
-}
+void InitToolBox(HWND toolBox) { BuildToolTips(toolBox); }
 
-HWND ToolBoxToolTip() {
-    return g_toolTip;
-}
+HWND ToolBoxToolTip() { return g_toolTip; }
 
-void ShowToolDescription() {
-    SetStatusText(kStatusMessage, ToolInfoOf(g_tools.currentTool).description);
-}
+void ShowToolDescription() { SetStatusText(kStatusMessage, ToolInfoOf(g_tools.currentTool).description); }

@@ -51,8 +51,6 @@ ThicknessChange StepThickness(ToolOptions* o, int delta) {
     case ThicknessTarget::Pencil:
         o->pencilWidth = std::clamp(o->pencilWidth + delta, kMinThickness, kMaxThickness);
         return {o->pencilWidth, 0};
-    default:
-        o->lineWidth = std::clamp(o->lineWidth + delta, kMinThickness, kMaxThickness);
-        return {o->lineWidth, 0};
+    default: o->lineWidth = std::clamp(o->lineWidth + delta, kMinThickness, kMaxThickness); return {o->lineWidth, 0};
     }
 }

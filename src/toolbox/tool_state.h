@@ -52,7 +52,7 @@ struct ToolOptions {
     int eraserSize = 1;        // into kEraserSizes
     int airbrushSize = 1;      // 0 small, 1 medium, 2 large
     bool textTransparent = true;
-    int fillStyle = 0;  // 0 outline, 1 outline filled with Color 2, 2 solid Color 1
+    int fillStyle = 0; // 0 outline, 1 outline filled with Color 2, 2 solid Color 1
     bool arrowHead = false;
     bool selectionTransparent = false; // background-coloured pixels of a floating selection are not stamped
     int fuzzyTolerance = 15;

@@ -6,7 +6,9 @@
 
 #include "document/pixel_core.h"
 
-static bool InSquare(int px, int py, int cx, int cy) { return px >= cx - 6 && px < cx + 8 && py >= cy - 6 && py < cy + 8; }
+static bool InSquare(int px, int py, int cx, int cy) {
+    return px >= cx - 6 && px < cx + 8 && py >= cy - 6 && py < cy + 8;
+}
 
 CanvasGrip HitCanvasGrip(double zoom, int width, int height, int contentX, int contentY) {
     // No epsilon here, unlike the zoomed picture extent.

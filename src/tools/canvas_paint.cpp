@@ -56,10 +56,10 @@ static void PaintGrid(HDC hdc, const VisibleRange& r) {
 
 static void PaintGrips(HDC hdc, int zw, int zh) {
     HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    const RECT grips[3] = {{zw, zh / 2 - 2, zw + 4, zh / 2 + 2},
-                           {zw / 2 - 2, zh, zw / 2 + 2, zh + 4},
-                           {zw, zh, zw + 4, zh + 4}};
-    for (const RECT& g : grips) FillRect(hdc, &g, black);
+    const RECT grips[3] = {
+        {zw, zh / 2 - 2, zw + 4, zh / 2 + 2}, {zw / 2 - 2, zh, zw / 2 + 2, zh + 4}, {zw, zh, zw + 4, zh + 4}};
+    for (const RECT& g : grips)
+        FillRect(hdc, &g, black);
 }
 
 static void PaintContent(HDC hdc, int cw, int ch) {

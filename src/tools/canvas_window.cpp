@@ -38,7 +38,8 @@ void ReleaseSpacePan() {
         if (g_app.canvas) ReleaseCanvasCapture();
     }
     if (g_app.canvas)
-        SendMessageW(g_app.canvas, WM_SETCURSOR, reinterpret_cast<WPARAM>(g_app.canvas), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        SendMessageW(g_app.canvas, WM_SETCURSOR, reinterpret_cast<WPARAM>(g_app.canvas),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
 }
 
 void ReleaseCanvasCapture() {
@@ -108,9 +109,7 @@ LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lParam) != hwnd && !g_canvasState.releasingCapture) CancelCanvasDrag(hwnd);
         return 0;
-    case WM_CANCELMODE:
-        CancelCanvasDrag(hwnd);
-        break;
+    case WM_CANCELMODE: CancelCanvasDrag(hwnd); break;
     default: break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -5,8 +5,7 @@
 #include "document/pixel_core.h"
 
 // Calls plot(x, y) for every pixel from (x0, y0) to (x1, y1), both ends included, in drawing order.
-template <class Plot>
-void ForEachLinePixel(int x0, int y0, int x1, int y1, Plot plot) {
+template <class Plot> void ForEachLinePixel(int x0, int y0, int x1, int y1, Plot plot) {
     const int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     int e = dx - dy;

@@ -40,7 +40,8 @@ TEST_F(CanvasImageTest, TheSameSizeChangesNothing) {
 TEST_F(CanvasImageTest, AFilledPictureTakesTheBackgroundColour) {
     g_colors.background = RGB(255, 0, 0);
     ASSERT_TRUE(CreateCanvasImage(5, 4, true));
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(g_canvas.pixels[i], 0xFFFF0000u);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(g_canvas.pixels[i], 0xFFFF0000u);
 }
 
 HBITMAP WINAPI RefuseDib(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD) { return nullptr; }

@@ -36,7 +36,8 @@ TEST(PixelLayout, AccessOutsideThePictureIsClipped) {
         WritePixel(p.view, x, y, 9);
         EXPECT_EQ(ReadPixel(p.view, x, y), 0u);
     }
-    for (uint32_t v : p.px) EXPECT_EQ(v, 7u);
+    for (uint32_t v : p.px)
+        EXPECT_EQ(v, 7u);
     EXPECT_EQ(ReadPixel(PixelView{}, 0, 0), 0u);
 }
 
@@ -45,11 +46,20 @@ TEST(PictureSizeLimit, SidesAndAreaAreBounded) {
         int64_t w, h;
         bool ok;
     } cases[] = {
-        {1, 1, true},          {32767, 3051, true},  {10000, 10000, true}, {10000, 10001, false},
-        {32768, 1, false},     {1, 32768, false},    {0, 5, false},        {5, -1, false},
-        {100000, 100000, false}, {(1LL << 31) + 5, 1, false}, {32767, 32767, false},
+        {1, 1, true},
+        {32767, 3051, true},
+        {10000, 10000, true},
+        {10000, 10001, false},
+        {32768, 1, false},
+        {1, 32768, false},
+        {0, 5, false},
+        {5, -1, false},
+        {100000, 100000, false},
+        {(1LL << 31) + 5, 1, false},
+        {32767, 32767, false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsPictureSizeAllowed(c.w, c.h), c.ok) << c.w << " x " << c.h;
+    for (const Case& c : cases)
+        EXPECT_EQ(IsPictureSizeAllowed(c.w, c.h), c.ok) << c.w << " x " << c.h;
 }
 
 TEST(AnchoredCopy, GrowingKeepsTopLeftAndFillsTheRest) {
@@ -62,21 +72,25 @@ TEST(AnchoredCopy, GrowingKeepsTopLeftAndFillsTheRest) {
     CopyAnchoredTopLeft(old.px.data(), 2, 2, grown.view, 0xFFFFFFFFu);
     const uint32_t expected[3][3] = {{1, 2, 0xFFFFFFFF}, {3, 4, 0xFFFFFFFF}, {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}};
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(ReadPixel(grown.view, x, y), expected[y][x]) << x << "," << y;
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(ReadPixel(grown.view, x, y), expected[y][x]) << x << "," << y;
 }
 
 TEST(AnchoredCopy, ShrinkingKeepsTheTopRows) {
     Picture old(1, 10);
-    for (int y = 0; y < 10; ++y) WritePixel(old.view, 0, y, static_cast<uint32_t>(100 + y));
+    for (int y = 0; y < 10; ++y)
+        WritePixel(old.view, 0, y, static_cast<uint32_t>(100 + y));
     Picture half(1, 5);
     CopyAnchoredTopLeft(old.px.data(), 1, 10, half.view, 0);
-    for (int y = 0; y < 5; ++y) EXPECT_EQ(ReadPixel(half.view, 0, y), static_cast<uint32_t>(100 + y));
+    for (int y = 0; y < 5; ++y)
+        EXPECT_EQ(ReadPixel(half.view, 0, y), static_cast<uint32_t>(100 + y));
 }
 
 TEST(AnchoredCopy, WithoutTheOldPixelsEverythingIsFill) {
     Picture p(4, 3, 1);
     CopyAnchoredTopLeft(nullptr, 4, 3, p.view, 0xFF00FF00u);
-    for (uint32_t v : p.px) EXPECT_EQ(v, 0xFF00FF00u);
+    for (uint32_t v : p.px)
+        EXPECT_EQ(v, 0xFF00FF00u);
 }
 
 } // namespace

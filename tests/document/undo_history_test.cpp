@@ -51,9 +51,7 @@ std::wstring TempFolder() {
     return t;
 }
 
-bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 uint64_t FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA info;
@@ -284,9 +282,7 @@ TEST_F(UndoHistoryTest, ADamagedSpoolFileLeavesPictureAndStacksAsTheyWere) {
     }
 }
 
-HBITMAP WINAPI RefuseDib(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD) {
-    return nullptr;
-}
+HBITMAP WINAPI RefuseDib(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD) { return nullptr; }
 
 TEST_F(UndoHistoryTest, ALevelWhoseSurfaceCannotBeMadeGoesBack) {
     EnlargeMainWindow();

@@ -193,9 +193,7 @@ TEST_F(DialogFrame, MessageBoxDuringAModalDialogBelongsToItAndKeepsMainDisabled)
     EXPECT_TRUE(IsWindowEnabled(g_app.main));
 }
 
-void PostQuit(HWND) {
-    PostQuitMessage(3);
-}
+void PostQuit(HWND) { PostQuitMessage(3); }
 
 TEST_F(DialogFrame, QuitEndsTheModalLoopDestroysTheDialogAndStaysQueued) {
     g_destroySeen = {};

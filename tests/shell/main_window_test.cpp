@@ -43,7 +43,8 @@ TEST_F(MainWindow, StartsWithAWhitePictureAndItsChildrenLaidOut) {
 
     ASSERT_EQ(g_canvas.width, 640);
     ASSERT_EQ(g_canvas.height, 480);
-    for (int i = 0; i < 640 * 480; ++i) ASSERT_EQ(g_canvas.pixels[i], 0xFFFFFFFFu) << i;
+    for (int i = 0; i < 640 * 480; ++i)
+        ASSERT_EQ(g_canvas.pixels[i], 0xFFFFFFFFu) << i;
 
     RECT client;
     GetClientRect(g_app.main, &client);
@@ -66,7 +67,9 @@ TEST_F(MainWindow, HiddenBandsGiveTheCanvasTheirRoom) {
     struct Case {
         bool tools, colors, status;
         int left, heightLoss;
-    } cases[] = {{false, true, true, 0, 64}, {true, false, false, 56, 0}, {false, false, true, 0, 22},
+    } cases[] = {{false, true, true, 0, 64},
+                 {true, false, false, 56, 0},
+                 {false, false, true, 0, 22},
                  {true, true, true, 56, 64}};
     RECT client;
     GetClientRect(g_app.main, &client);

@@ -131,7 +131,8 @@ TEST_F(Menus, EveryItemHasItsIdentifierAndText) {
     ASSERT_EQ(got.size(), expected.size());
     for (size_t i = 0; i < got.size(); ++i) {
         EXPECT_EQ(got[i].path, expected[i].path) << i;
-        EXPECT_EQ(got[i].id, expected[i].id) << i << " " << std::string(expected[i].text.begin(), expected[i].text.end());
+        EXPECT_EQ(got[i].id, expected[i].id)
+            << i << " " << std::string(expected[i].text.begin(), expected[i].text.end());
         EXPECT_EQ(got[i].text, expected[i].text) << i;
     }
     EXPECT_TRUE(GetMenuState(MenuBar(), 319, MF_BYCOMMAND) & MF_CHECKED);
@@ -148,7 +149,8 @@ TEST_F(Menus, ViewTogglesChangeTheLayout) {
     EXPECT_FALSE(IsWindowVisible(g_app.colorBox));
     EXPECT_FALSE(IsWindowVisible(g_app.statusBar));
     EXPECT_EQ(ChildRectInMain(g_app.canvas).bottom, before.bottom + 64);
-    for (int id : {301, 302, 303}) Post(g_app.main, WM_COMMAND, id);
+    for (int id : {301, 302, 303})
+        Post(g_app.main, WM_COMMAND, id);
     const RECT after = ChildRectInMain(g_app.canvas);
     EXPECT_EQ(after.left, before.left);
     EXPECT_EQ(after.bottom, before.bottom);
@@ -158,7 +160,7 @@ TEST_F(Menus, ViewTogglesChangeTheLayout) {
 
 TEST_F(Menus, ZoomItemsSetTheLevelAndKeepTheOffsets) {
     EnlargeMainWindow();
-    const std::pair<int, double> cases[] = {{313, 0.125}, {314, 0.25}, {315, 0.5}, {305, 1},  {306, 2},
+    const std::pair<int, double> cases[] = {{313, 0.125}, {314, 0.25}, {315, 0.5}, {305, 1}, {306, 2},
                                             {307, 4},     {308, 6},    {309, 8},   {310, 16}};
     for (auto [id, zoom] : cases) {
         Post(g_app.main, WM_COMMAND, static_cast<WPARAM>(id));

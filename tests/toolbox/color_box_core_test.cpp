@@ -11,11 +11,11 @@ TEST(ColorBoxHits, PaletteCellsWellAndGaps) {
         Kind kind;
         int index;
     } cases[] = {
-        {40, 4, Kind::Palette, 0},   {54, 18, Kind::Palette, 0},  {55, 19, Kind::Palette, 0}, // gap: upper left
-        {56, 4, Kind::Palette, 1},   {263, 4, Kind::Palette, 13}, {40, 20, Kind::Palette, 14},
-        {263, 35, Kind::Palette, 27}, {264, 10, Kind::None, -1},  {100, 36, Kind::None, -1},
-        {100, 3, Kind::None, -1},    {4, 4, Kind::Well, -1},      {34, 34, Kind::Well, -1},
-        {35, 10, Kind::None, -1},    {39, 10, Kind::None, -1},    {20, 35, Kind::None, -1},
+        {40, 4, Kind::Palette, 0},    {54, 18, Kind::Palette, 0},  {55, 19, Kind::Palette, 0}, // gap: upper left
+        {56, 4, Kind::Palette, 1},    {263, 4, Kind::Palette, 13}, {40, 20, Kind::Palette, 14},
+        {263, 35, Kind::Palette, 27}, {264, 10, Kind::None, -1},   {100, 36, Kind::None, -1},
+        {100, 3, Kind::None, -1},     {4, 4, Kind::Well, -1},      {34, 34, Kind::Well, -1},
+        {35, 10, Kind::None, -1},     {39, 10, Kind::None, -1},    {20, 35, Kind::None, -1},
     };
     for (const Case& c : cases) {
         const ColorBoxHit h = HitColorBox(c.x, c.y);

@@ -22,12 +22,10 @@ TEST_F(ColorBox, PaletteClicksSetColorOneAndColorTwo) {
         int x, y;
         COLORREF fg, bg;
     } cases[] = {
-        {false, 45, 8, RGB(0, 0, 0), RGB(255, 255, 255)},
-        {true, 57, 25, RGB(0, 0, 0), RGB(192, 192, 192)},
-        {false, 263, 35, RGB(255, 128, 64), RGB(192, 192, 192)},
-        {true, 200, 8, RGB(255, 128, 64), RGB(0, 128, 255)},
-        {false, 37, 10, RGB(255, 128, 64), RGB(0, 128, 255)},  // between well and palette
-        {true, 100, 38, RGB(255, 128, 64), RGB(0, 128, 255)},  // below the palette
+        {false, 45, 8, RGB(0, 0, 0), RGB(255, 255, 255)},        {true, 57, 25, RGB(0, 0, 0), RGB(192, 192, 192)},
+        {false, 263, 35, RGB(255, 128, 64), RGB(192, 192, 192)}, {true, 200, 8, RGB(255, 128, 64), RGB(0, 128, 255)},
+        {false, 37, 10, RGB(255, 128, 64), RGB(0, 128, 255)}, // between well and palette
+        {true, 100, 38, RGB(255, 128, 64), RGB(0, 128, 255)}, // below the palette
     };
     for (const Case& c : cases) {
         Click(c.right, c.x, c.y);

@@ -35,7 +35,8 @@ void Type(HWND edit, const std::wstring& text) {
     SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);
     SendMessageW(edit, WM_CLEAR, 0, 0);
-    for (wchar_t c : text) Post(edit, WM_CHAR, c, 1); // through the program's loop, as typed keys go
+    for (wchar_t c : text)
+        Post(edit, WM_CHAR, c, 1); // through the program's loop, as typed keys go
 }
 
 std::wstring EditText(HWND d) {

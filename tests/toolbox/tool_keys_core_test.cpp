@@ -6,13 +6,26 @@ namespace {
 
 TEST(ToolKeys, LettersChooseToolsAndPTogglesPencilAndPath) {
     const std::pair<wchar_t, ToolId> letters[] = {
-        {L'A', ToolId::Airbrush}, {L'B', ToolId::Brush},        {L'C', ToolId::Curve},
-        {L'V', ToolId::Curve},    {L'E', ToolId::Eraser},       {L'F', ToolId::FreeFormSelect},
-        {L'G', ToolId::Fill},     {L'I', ToolId::PickColor},    {L'K', ToolId::PickColor},
-        {L'L', ToolId::Line},     {L'M', ToolId::Magnifier},    {L'Z', ToolId::Magnifier},
-        {L'O', ToolId::Ellipse},  {L'R', ToolId::Rectangle},    {L'S', ToolId::Select},
-        {L'T', ToolId::Text},     {L'U', ToolId::RoundedRectangle}, {L'W', ToolId::FuzzySelect},
-        {L'Y', ToolId::Polygon},  {L'P', ToolId::Pencil},
+        {L'A', ToolId::Airbrush},
+        {L'B', ToolId::Brush},
+        {L'C', ToolId::Curve},
+        {L'V', ToolId::Curve},
+        {L'E', ToolId::Eraser},
+        {L'F', ToolId::FreeFormSelect},
+        {L'G', ToolId::Fill},
+        {L'I', ToolId::PickColor},
+        {L'K', ToolId::PickColor},
+        {L'L', ToolId::Line},
+        {L'M', ToolId::Magnifier},
+        {L'Z', ToolId::Magnifier},
+        {L'O', ToolId::Ellipse},
+        {L'R', ToolId::Rectangle},
+        {L'S', ToolId::Select},
+        {L'T', ToolId::Text},
+        {L'U', ToolId::RoundedRectangle},
+        {L'W', ToolId::FuzzySelect},
+        {L'Y', ToolId::Polygon},
+        {L'P', ToolId::Pencil},
     };
     for (auto [c, tool] : letters) {
         ToolOptions o; // Rectangle current
@@ -23,7 +36,8 @@ TEST(ToolKeys, LettersChooseToolsAndPTogglesPencilAndPath) {
     ToolOptions o;
     o.currentTool = ToolId::Pencil;
     EXPECT_EQ(ToolKeyAction(&o, L'P').tool, static_cast<int>(ToolId::Path));
-    for (wchar_t c : {L'D', L'H', L'J', L'N', L'Q', L'X', L'9', L'0', L' '}) EXPECT_FALSE(ToolKeyAction(&o, c).handled);
+    for (wchar_t c : {L'D', L'H', L'J', L'N', L'Q', L'X', L'9', L'0', L' '})
+        EXPECT_FALSE(ToolKeyAction(&o, c).handled);
 }
 
 TEST(ToolKeys, DigitsSetTheCurrentToolsSize) {

@@ -8,11 +8,13 @@ TEST(ThicknessEntry, TypedValuesAreClampedAndNeverWrap) {
     struct Case {
         const wchar_t* text;
         int expected;
-    } cases[] = {{L"0", 1}, {L"", 1}, {L"abc", 1}, {L"7", 7}, {L"12px", 12}, {L"999", 500},
-                 {L"99999999999", 500}, {L"4294967298", 500}, {L"500", 500}, {L" 5", 1}};
+    } cases[] = {{L"0", 1},     {L"", 1},      {L"abc", 1},           {L"7", 7},
+                 {L"12px", 12}, {L"999", 500}, {L"99999999999", 500}, {L"4294967298", 500},
+                 {L"500", 500}, {L" 5", 1}};
     for (const Case& c : cases) {
         ToolOptions o;
-        const ThicknessChange r = ApplyThicknessEntry(&o, ThicknessTarget::Pencil, false, ParseLeadingDigits(c.text, 500));
+        const ThicknessChange r =
+            ApplyThicknessEntry(&o, ThicknessTarget::Pencil, false, ParseLeadingDigits(c.text, 500));
         EXPECT_EQ(r.thickness, c.expected) << static_cast<const void*>(c.text);
         EXPECT_EQ(o.pencilWidth, c.expected);
         EXPECT_EQ(o.lineWidth, 5) << "only the pencil";
@@ -45,7 +47,8 @@ TEST(ThicknessSteps, EachToolStepsItsOwnThickness) {
     StepThickness(&o, -5);
     EXPECT_EQ(o.lineWidth, 1) << "the line width, clamped";
     o.currentTool = ToolId::Pencil;
-    for (int i = 0; i < 200; ++i) StepThickness(&o, 5);
+    for (int i = 0; i < 200; ++i)
+        StepThickness(&o, 5);
     EXPECT_EQ(o.pencilWidth, 500);
     EXPECT_EQ(ThicknessTargetOf(ToolId::Path), ThicknessTarget::LineShape);
 }

@@ -13,9 +13,9 @@ TEST(CanvasGrips, HitAreasRunFromSixBeforeToSevenAfterTheZoomedEdge) {
         int cx, cy;
         CanvasGrip expected;
     } cases[] = {
-        {1.0, 640, 480, CanvasGrip::Corner}, {1.0, 634, 474, CanvasGrip::Corner}, {1.0, 647, 487, CanvasGrip::Corner},
-        {1.0, 648, 480, CanvasGrip::None},   {1.0, 633, 480, CanvasGrip::None},   {1.0, 640, 240, CanvasGrip::Right},
-        {1.0, 640, 234, CanvasGrip::Right},  {1.0, 640, 248, CanvasGrip::None},   {1.0, 320, 480, CanvasGrip::Bottom},
+        {1.0, 640, 480, CanvasGrip::Corner}, {1.0, 634, 474, CanvasGrip::Corner},  {1.0, 647, 487, CanvasGrip::Corner},
+        {1.0, 648, 480, CanvasGrip::None},   {1.0, 633, 480, CanvasGrip::None},    {1.0, 640, 240, CanvasGrip::Right},
+        {1.0, 640, 234, CanvasGrip::Right},  {1.0, 640, 248, CanvasGrip::None},    {1.0, 320, 480, CanvasGrip::Bottom},
         {1.0, 100, 100, CanvasGrip::None},   {2.0, 1280, 960, CanvasGrip::Corner}, {2.0, 1280, 480, CanvasGrip::Right},
     };
     for (const Case& c : cases)
@@ -29,9 +29,11 @@ TEST(CanvasGrips, DragSizeNeverDropsBelowOneOrPassesTheLimit) {
         int dx, dy;
         int w, h;
     } cases[] = {
-        {CanvasGrip::Right, 1.0, 60, 99, 700, 480},       {CanvasGrip::Bottom, 1.0, 99, -80, 640, 400},
-        {CanvasGrip::Corner, 2.0, 21, 9, 650, 484},       {CanvasGrip::Corner, 1.0, -2000, -2000, 1, 1},
-        {CanvasGrip::Right, 0.5, -3, 0, 634, 480},        // truncated toward zero: -6
+        {CanvasGrip::Right, 1.0, 60, 99, 700, 480},
+        {CanvasGrip::Bottom, 1.0, 99, -80, 640, 400},
+        {CanvasGrip::Corner, 2.0, 21, 9, 650, 484},
+        {CanvasGrip::Corner, 1.0, -2000, -2000, 1, 1},
+        {CanvasGrip::Right, 0.5, -3, 0, 634, 480}, // truncated toward zero: -6
         {CanvasGrip::Right, 10.0 / 480, 30000, 0, 32767, 480},
         {CanvasGrip::Corner, 10.0 / 480, 30000, 30000, 3051, 32767},
     };
@@ -43,9 +45,10 @@ TEST(CanvasGrips, DragSizeNeverDropsBelowOneOrPassesTheLimit) {
 }
 
 TEST(CanvasWheel, StepIsSixtyPerNotchAndAtLeastSixty) {
-    const std::pair<int, int> cases[] = {{120, 60}, {240, 120}, {30, 60},   {-30, -60}, {0, -60},
+    const std::pair<int, int> cases[] = {{120, 60},   {240, 120},   {30, 60},   {-30, -60}, {0, -60},
                                          {-120, -60}, {-360, -180}, {250, 120}, {119, 60}};
-    for (auto [delta, step] : cases) EXPECT_EQ(WheelScrollStep(delta), step) << delta;
+    for (auto [delta, step] : cases)
+        EXPECT_EQ(WheelScrollStep(delta), step) << delta;
 }
 
 TEST(TripleRightClick, ThreeClicksWithinTwoSecondsOfTheFirstFire) {
@@ -63,7 +66,8 @@ TEST(TripleRightClick, ThreeClicksWithinTwoSecondsOfTheFirstFire) {
     };
     for (const Case& c : cases) {
         RightClickSeries s;
-        for (size_t i = 0; i < c.ticks.size(); ++i) EXPECT_EQ(CountRightClick(&s, c.ticks[i]), c.fires[i]) << c.name << " " << i;
+        for (size_t i = 0; i < c.ticks.size(); ++i)
+            EXPECT_EQ(CountRightClick(&s, c.ticks[i]), c.fires[i]) << c.name << " " << i;
     }
     RightClickSeries s;
     CountRightClick(&s, 0);
@@ -76,13 +80,17 @@ TEST(MarchingAnts, DashesOfFourAnchoredToContentCoordinates) {
     std::map<std::pair<int, int>, bool> set;
     ForEachAntsPixel(0, 0, 10, 3, 0, {-100, -100, 100, 100}, [&](int x, int y, bool white) { set[{x, y}] = white; });
     EXPECT_EQ(set.size(), 10u + 10u + 2u); // top and bottom rows plus the one middle row's two ends
-    for (int x = 0; x < 10; ++x) EXPECT_EQ(set.at({x, 0}), (x & 4) != 0) << x;
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(set.at({x, 0}), (x & 4) != 0) << x;
     EXPECT_EQ(set.at({0, 1}), false);
     std::map<std::pair<int, int>, bool> shifted;
     ForEachAntsPixel(0, 0, 10, 3, 1, {-100, -100, 100, 100}, [&](int x, int y, bool w) { shifted[{x, y}] = w; });
     EXPECT_EQ(shifted.at({3, 0}), true); // (3 + 1) & 4
     int count = 0;
-    ForEachAntsPixel(0, 0, 10, 10, 0, {0, 0, 5, 1}, [&](int, int y, bool) { EXPECT_EQ(y, 0); ++count; });
+    ForEachAntsPixel(0, 0, 10, 10, 0, {0, 0, 5, 1}, [&](int, int y, bool) {
+        EXPECT_EQ(y, 0);
+        ++count;
+    });
     EXPECT_EQ(count, 5);
     count = 0;
     ForEachAntsPixel(5, 5, 5, 9, 0, {-100, -100, 100, 100}, [&](int, int, bool) { ++count; });

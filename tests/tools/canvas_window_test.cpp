@@ -26,7 +26,8 @@ constexpr uint32_t kRed = 0xFFFF0000u;
 int CountPixels(uint32_t value) {
     GdiFlush();
     int n = 0;
-    for (int i = 0; i < g_canvas.width * g_canvas.height; ++i) n += (g_canvas.pixels[i] & 0xFFFFFF) == (value & 0xFFFFFF);
+    for (int i = 0; i < g_canvas.width * g_canvas.height; ++i)
+        n += (g_canvas.pixels[i] & 0xFFFFFF) == (value & 0xFFFFFF);
     return n;
 }
 
@@ -45,7 +46,8 @@ TEST_F(Canvas, PencilDragsDrawInEachButtonsColour) {
         EXPECT_EQ(PictureAt(50, row + 20), c.expected);
         for (int x = 10; x <= 50; ++x) {
             int hits = 0;
-            for (int y = row; y <= row + 20; ++y) hits += PictureAt(x, y) == c.expected;
+            for (int y = row; y <= row + 20; ++y)
+                hits += PictureAt(x, y) == c.expected;
             EXPECT_GE(hits, 1) << "gap at column " << x;
         }
         EXPECT_EQ(CountPixels(c.expected), 41);
@@ -250,7 +252,8 @@ TEST_F(Canvas, GridLinesAreAtLeastThreeScreenPixelsApart) {
     // XOR white over white is black: lines every 24 picture pixels, i.e. every 3 screen pixels. Row 31 lies
     // between two horizontal lines (at 30 and 33).
     int lines = 0;
-    for (int x = 0; x < 80; ++x) lines += GetPixel(dc, x, 31) == RGB(0, 0, 0);
+    for (int x = 0; x < 80; ++x)
+        lines += GetPixel(dc, x, 31) == RGB(0, 0, 0);
     EXPECT_EQ(GetPixel(dc, 0, 31), RGB(0, 0, 0));
     EXPECT_EQ(GetPixel(dc, 3, 31), RGB(0, 0, 0));
     EXPECT_EQ(GetPixel(dc, 1, 31), RGB(255, 255, 255));

@@ -12,8 +12,8 @@ struct LineCase {
 };
 
 TEST(PencilLine, EveryStepTouchesTheLastPixelAndBothEndsAreDrawn) {
-    const LineCase cases[] = {{0, 0, 0, 0}, {0, 0, 7, 0},  {0, 0, 0, -6}, {0, 0, 5, 5},   {3, 9, -4, 1},
-                              {0, 0, 13, 4}, {0, 0, -2, 11}, {5, 5, 4, 4}, {-3, 2, 40, -17}};
+    const LineCase cases[] = {{0, 0, 0, 0},  {0, 0, 7, 0},   {0, 0, 0, -6}, {0, 0, 5, 5},    {3, 9, -4, 1},
+                              {0, 0, 13, 4}, {0, 0, -2, 11}, {5, 5, 4, 4},  {-3, 2, 40, -17}};
     for (const LineCase& c : cases) {
         std::vector<std::pair<int, int>> pts;
         ForEachLinePixel(c.x0, c.y0, c.x1, c.y1, [&](int x, int y) { pts.emplace_back(x, y); });
@@ -40,9 +40,12 @@ TEST(PencilLine, DrawingIsClippedToThePicture) {
     std::vector<uint32_t> px(4 * 3, 0);
     const PixelView v{px.data(), 4, 3};
     DrawPixelLine(v, -5, 1, 10, 1, 0xFFFF0000u);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(ReadPixel(v, x, 1), 0xFFFF0000u);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(ReadPixel(v, x, 0), 0u);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(ReadPixel(v, x, 2), 0u);
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(ReadPixel(v, x, 1), 0xFFFF0000u);
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(ReadPixel(v, x, 0), 0u);
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(ReadPixel(v, x, 2), 0u);
 }
 
 } // namespace
