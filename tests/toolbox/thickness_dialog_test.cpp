@@ -82,6 +82,12 @@ TEST_F(ThicknessDialog, OkClampsWhatWasTyped) {
     wchar_t expected[64];
     swprintf(expected, 64, L"Pencil thickness set to %dpx.", 500);
     EXPECT_EQ(GetStatusText(kStatusMessage), expected);
+    // The field takes digits only when typed; text put there another way still counts as 0 and gives 1.
+    HWND d = OpenDialog();
+    ASSERT_NE(d, nullptr);
+    SetDlgItemTextW(d, kThicknessEditId, L"abc");
+    Post(d, WM_COMMAND, IDOK);
+    EXPECT_EQ(g_tools.pencilWidth, 1);
 }
 
 TEST_F(ThicknessDialog, TheValueGoesToTheToolTheDialogWasOpenedFor) {
