@@ -128,3 +128,19 @@ drag() {
     xdotool mouseup "$button"
     sleep 0.05
 }
+
+# Closes a modified picture with Alt+F4 and answers "No" to the save question; fails unless the program
+# then exits with code 0 within 10 s. Usage: close_declining_save <xid> [screenshot of the question]
+close_declining_save() {
+    local xid=$1 shot=${2:-} question rc=0
+    xdotool windowfocus "$xid" 2>/dev/null || true
+    sleep 0.1
+    xdotool key alt+F4
+    question=$(wait_for_window '^Kolvex$' 10) || fail "no save question after Alt+F4 on a changed picture"
+    [[ -z $shot ]] || screenshot "$shot"
+    xdotool windowfocus "$question" 2>/dev/null || true
+    xdotool key n
+    wait_exit "$KOLVEX_PID" 10 || rc=$?
+    ((rc != 124)) || fail "the program did not exit within 10 s of answering No"
+    ((rc == 0)) || fail "the program exited with code $rc"
+}

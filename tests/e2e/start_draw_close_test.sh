@@ -126,15 +126,5 @@ echo "after the right drag: $left red columns in the retraced half, $right in th
 
 # Alt+F4 goes to Wine's foreground window, which the clicks above made the main window. The picture
 # has changed, so the program asks whether to save it; "No" closes without writing anything.
-xdotool windowfocus "$xid" 2>/dev/null || xdotool mousemove $((ox + 320)) $((oy + 300))
-sleep 0.1
-xdotool key alt+F4
-question=$(wait_for_window '^Kolvex$' 10) || fail "no save question after Alt+F4 on a changed picture"
-screenshot "$shots-4-question.png"
-xdotool windowfocus "$question" 2>/dev/null || true
-xdotool key n
-rc=0
-wait_exit "$KOLVEX_PID" 10 || rc=$?
-((rc != 124)) || fail "the program did not exit within 10 s of answering No"
-((rc == 0)) || fail "the program exited with code $rc"
+close_declining_save "$xid" "$shots-4-question.png"
 echo "PASS: started, drew, erased, closed with exit code 0 (screenshots in $E2E_OUT)"

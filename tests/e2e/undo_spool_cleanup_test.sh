@@ -47,16 +47,7 @@ for f in "${dirs[0]}"/u_*.tmp; do
     ((size == 8 + 640 * 480 * 4)) || fail "$f is $size bytes, expected $((8 + 640 * 480 * 4))"
 done
 
-xdotool windowfocus "$xid" 2>/dev/null || true
-sleep 0.1
-xdotool key alt+F4
-question=$(wait_for_window '^Kolvex$' 10) || fail "no save question after Alt+F4 on a changed picture"
-xdotool windowfocus "$question" 2>/dev/null || true
-xdotool key n
-rc=0
-wait_exit "$KOLVEX_PID" 10 || rc=$?
-((rc != 124)) || fail "the program did not exit within 10 s of answering No"
-((rc == 0)) || fail "the program exited with code $rc"
+close_declining_save "$xid"
 left=$(find "$temp" -maxdepth 2 -path "$temp/kolvex_undo_*" 2>/dev/null | head -n 5)
 [[ -z $left ]] || fail "left behind in the temporary folder: $left"
 echo "PASS: $n levels spooled, and the spool folder went with the program (exit code 0)"

@@ -91,32 +91,15 @@ struct BoxSeen {
 };
 BoxSeen g_box;
 
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM found) {
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (std::wstring(cls) != L"#32770" || !IsWindowVisible(hwnd)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = hwnd;
-    return FALSE;
-}
-
-BOOL CALLBACK ReadStaticText(HWND child, LPARAM text) {
-    wchar_t cls[32] = {}, buf[256] = {};
-    GetClassNameW(child, cls, 32);
-    GetWindowTextW(child, buf, 256);
-    if (_wcsicmp(cls, L"Static") == 0 && buf[0]) *reinterpret_cast<std::wstring*>(text) = buf;
-    return TRUE;
-}
-
 // Only windows of this thread count: a box shown by another thread is never answered.
 void CALLBACK AnswerBoxTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+    HWND box = FindThreadDialog();
     if (!box) return;
     KillTimer(nullptr, id);
     wchar_t caption[128] = {};
     GetWindowTextW(box, caption, 128);
     g_box.caption = caption;
-    EnumChildWindows(box, ReadStaticText, reinterpret_cast<LPARAM>(&g_box.text));
+    g_box.text = DialogStaticText(box);
     g_box.owner = GetWindow(box, GW_OWNER);
     g_box.mainEnabled = IsWindowEnabled(g_app.main);
     g_box.found = true;

@@ -150,14 +150,19 @@ void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
     HWND box = FindThreadDialog();
     if (!box) return;
     KillTimer(nullptr, id);
-    EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&g_boxAnswer.text));
     wchar_t caption[128] = {};
     GetWindowTextW(box, caption, 128);
-    g_boxAnswer.text = std::wstring(caption) + L"|" + g_boxAnswer.text;
+    g_boxAnswer.text = std::wstring(caption) + L"|" + DialogStaticText(box);
     g_boxAnswer.answered = true;
     PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(g_boxAnswer.button), 0);
 }
 } // namespace
+
+std::wstring DialogStaticText(HWND dialog) {
+    std::wstring text;
+    EnumChildWindows(dialog, ReadStatic, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
 
 HWND FindThreadDialog() {
     HWND box = nullptr;

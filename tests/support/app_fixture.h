@@ -35,6 +35,8 @@ void CanvasDrag(int button, int x0, int y0, int x1, int y1, int steps = 4);
 
 // The visible system dialog ("#32770": message box, colour dialog) this thread shows, or null.
 HWND FindThreadDialog();
+// The last non-empty static text of a dialog: a message box's message.
+std::wstring DialogStaticText(HWND dialog);
 // Presses button (IDYES, IDNO, ...) in the next message box this thread shows, from a timer that runs
 // inside the box's own loop; MessageBoxWasAnswered then gives "caption|text".
 void AnswerNextMessageBox(int button);
