@@ -284,9 +284,7 @@ static void StepThroughHistory(std::vector<UndoEntry>& from, std::vector<UndoEnt
     UndoEntry current;
     const bool captured = hadPicture && CaptureCanvas(&current);
     if (!RestoreLevel(target, target.spoolPath.empty() ? target.pixels.data() : loaded.data())) {
-        wchar_t text[128];
-        std::swprintf(text, 128, L"Not enough memory for a picture of %d x %d pixels.", target.width, target.height);
-        SetStatusText(kStatusMessage, text);
+        ReportResizeFailure(ResizeResult::NoMemory, target.width, target.height);
         return;
     }
     DiscardEntry(target); // it is the picture now; its spool file has done its work

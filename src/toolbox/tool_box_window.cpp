@@ -95,12 +95,6 @@ void BuildToolTips(HWND toolBox) {
     SetWindowPos(g_toolTip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void RepaintToolBox(HWND hwnd) { InvalidateRect(hwnd, nullptr, TRUE); }
-
-void RepaintCanvas() {
-    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
-}
-
 LRESULT OnLButtonDown(HWND hwnd, int x, int y, WPARAM wParam, LPARAM lParam) {
     const int button = ToolButtonAt(x, y);
     if (button >= 0) {
@@ -109,12 +103,7 @@ LRESULT OnLButtonDown(HWND hwnd, int x, int y, WPARAM wParam, LPARAM lParam) {
     }
     const PanelClickResult r = PanelClick(&g_tools, x, y, PathAnchorCount());
     if (!r.hit) return DefWindowProcW(hwnd, WM_LBUTTONDOWN, wParam, lParam);
-    RunPanelAction(r.action, r.zoom);
-    if (r.textBackgroundChanged)
-        if (HWND edit = TextEditWindow()) InvalidateRect(edit, nullptr, TRUE);
-    if (!r.status.empty()) SetStatusText(kStatusMessage, r.status.c_str());
-    RepaintToolBox(hwnd);
-    if (r.repaintCanvas) RepaintCanvas();
+    ApplyOptionEffects({r.action, r.zoom, r.textBackgroundChanged, &r.status, true, r.repaintCanvas});
     return 0;
 }
 
@@ -171,12 +160,17 @@ LRESULT OnDestroy() {
 
 } // namespace
 
-void RunPanelAction(PanelAction action, double zoom) {
-    switch (action) {
-    case PanelAction::ZoomTo: SetZoom(zoom, nullptr); break;
+void ApplyOptionEffects(const OptionEffects& e) {
+    switch (e.action) {
+    case PanelAction::ZoomTo: SetZoom(e.zoom, nullptr); break;
     // The mosaic filter and the path actions are not in the program yet; the options are set all the same.
     default: break;
     }
+    if (e.textBackgroundChanged)
+        if (HWND edit = TextEditWindow()) InvalidateRect(edit, nullptr, TRUE);
+    if (e.status && !e.status->empty()) SetStatusText(kStatusMessage, e.status->c_str());
+    if (e.repaintToolBox && g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);
+    if (e.repaintCanvas && g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
 }
 
 LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "toolbox/tool_box_core.h"
 
 constexpr wchar_t kToolBoxClass[] = L"KolvexToolBoxClass";
@@ -13,5 +15,14 @@ void InitToolBox(HWND toolBox);
 HWND ToolBoxToolTip();
 // Shows the current tool's description in status part 0.
 void ShowToolDescription();
-// Carries out what an option click or a sub-option key asks beyond setting the option.
-void RunPanelAction(PanelAction action, double zoom);
+// What follows an option change by a panel click or a sub-option key: the panel's action, the text box
+// taking a new background, the status text and the repaints.
+struct OptionEffects {
+    PanelAction action = PanelAction::None;
+    double zoom = 0; // for PanelAction::ZoomTo
+    bool textBackgroundChanged = false;
+    const std::wstring* status = nullptr; // empty or null for none
+    bool repaintToolBox = false;
+    bool repaintCanvas = false;
+};
+void ApplyOptionEffects(const OptionEffects& e);

@@ -70,12 +70,7 @@ void ChangeThickness(int delta) {
 static bool ApplyToolKeyResult(const ToolKeyResult& r) {
     if (!r.handled) return false;
     if (r.tool >= 0) SetTool(static_cast<ToolId>(r.tool));
-    RunPanelAction(r.action, r.zoom);
-    if (r.textBackgroundChanged)
-        if (HWND edit = TextEditWindow()) InvalidateRect(edit, nullptr, TRUE);
-    if (!r.status.empty()) SetStatusText(kStatusMessage, r.status.c_str());
-    if (r.repaintToolBox && g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);
-    if (r.repaintCanvas && g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
+    ApplyOptionEffects({r.action, r.zoom, r.textBackgroundChanged, &r.status, r.repaintToolBox, r.repaintCanvas});
     return true;
 }
 
