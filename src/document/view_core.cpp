@@ -38,11 +38,19 @@ void LimitScroll(double zoom, int width, int height, int clientWidth, int client
     *scrollY = std::clamp(*scrollY, 0, maxY);
 }
 
-static int NearestLevel(double z) {
-    int best = 0;
+int NearestZoomLevel(double z) {
+    int best = 0; // a tie keeps the lower level
     for (int i = 1; i < kZoomLevelCount; ++i)
         if (std::fabs(z - kZoomLevels[i]) < std::fabs(z - kZoomLevels[best])) best = i;
     return best;
+}
+
+static int NearestLevel(double z) { return NearestZoomLevel(z); }
+
+double MagnifierZoom(double zoom, int button) {
+    if (button != 1) return 1.0;
+    const int i = NearestZoomLevel(zoom);
+    return i <= kZoomLevelCount - 2 ? kZoomLevels[i + 1] : 1.0;
 }
 
 static bool OnLevel(double z, int i) {

@@ -27,4 +27,9 @@ double LimitZoom(double zoom, int width, int height);
 void LimitScroll(double zoom, int width, int height, int clientWidth, int clientHeight, int* scrollX, int* scrollY);
 
 double NextZoomIn(double zoom);
+// Index into kZoomLevels of the level nearest to zoom; a tie goes to the lower one.
+int NearestZoomLevel(double zoom);
+// The magnifier's click: the left button (1) steps up from the nearest level and wraps from 16 to 1; the right
+// button gives 1.
+double MagnifierZoom(double zoom, int button);
 double NextZoomOut(double zoom, int width, int height);

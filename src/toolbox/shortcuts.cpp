@@ -1,14 +1,96 @@
 #include "toolbox/shortcuts.h"
 
-#include "shell/commands.h"
+#include "capture/snip_window.h"
 #include "shell/main_window.h"
+#include "tools/path_tool.h"
+#include "tools/selection.h"
+#include "tools/shape_tools.h"
+#include "tools/text_tool.h"
+#include "toolbox/shortcut_core.h"
+#include "toolbox/thickness_dialog.h"
+#include "toolbox/tool_state.h"
 
-// Only undo and redo have keys so far; every other key takes its normal way.
-bool HandleShortcutKey(UINT virtualKey, LPARAM, HWND) {
-    if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0) return false;
-    if (virtualKey != 'Z' && virtualKey != 'Y') return false;
-    if (g_app.main) SendMessageW(g_app.main, WM_COMMAND, virtualKey == 'Z' ? kCmdUndo : kCmdRedo, 0);
-    return true;
+ImeLookup g_imeLookup;
+
+// UI thread only.
+static uint8_t g_pendingLeadByte = 0;
+
+// Looked up once, found or not; the library stays loaded for the run, as the lookup is remembered.
+static ImeVirtualKeyFn ImeVirtualKeyFunction() {
+    if (!g_imeLookup.done) {
+        g_imeLookup.done = true;
+        HMODULE imm = GetModuleHandleA(g_imeLookup.library);
+        if (!imm) imm = LoadLibraryA(g_imeLookup.library);
+        if (imm)
+            g_imeLookup.getVirtualKey =
+                reinterpret_cast<ImeVirtualKeyFn>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmGetVirtualKey")));
+    }
+    return g_imeLookup.getVirtualKey;
 }
 
-bool HandleShortcutChar(WPARAM) { return false; }
+bool HasImeVirtualKeyFunction() { return ImeVirtualKeyFunction() != nullptr; }
+
+unsigned NormalizeKey(UINT key, LPARAM flags, HWND window) {
+    unsigned imeKey = 0, scanKey = 0;
+    if (KeyNeedsLookup(key)) {
+        if (auto fn = ImeVirtualKeyFunction(); fn && window) imeKey = fn(window);
+        if (const UINT scan = (static_cast<UINT>(flags) >> 16) & 0xFF) scanKey = MapVirtualKeyW(scan, MAPVK_VSC_TO_VK);
+    }
+    return NormalizeKeyWith(key, imeKey, scanKey);
+}
+
+static bool Down(int vkey) { return GetKeyState(vkey) < 0; }
+
+static void SendCommand(int id) {
+    if (g_app.main) SendMessageW(g_app.main, WM_COMMAND, id, 0);
+}
+
+static void RepaintCanvas() {
+    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
+}
+
+// Settles everything in progress: the text, the selection and the unfinished shapes.
+static void EscapeKey() {
+    CommitTextBox();
+    if (CancelUnfinishedShapes()) RepaintCanvas();
+}
+
+// The mosaic filter and the path tool come later; their keys are taken and do nothing yet.
+static bool Carry(const KeyAction& a) {
+    switch (a.kind) {
+    case KeyActionKind::NotHandled: return false;
+    case KeyActionKind::Command: SendCommand(a.value); return true;
+    case KeyActionKind::CtrlDigit: return ToolCtrlDigit(a.value);
+    case KeyActionKind::ToolKey: return ToolKey(static_cast<wchar_t>(a.value));
+    case KeyActionKind::Thickness: ChangeThickness(a.value); return true;
+    case KeyActionKind::SetPathTool: SetTool(ToolId::Path); return true;
+    case KeyActionKind::CancelSnip: CancelScreenSnip(); return true;
+    case KeyActionKind::StartSnip: StartScreenSnip(); return true;
+    case KeyActionKind::Escape: EscapeKey(); return true;
+    case KeyActionKind::ThicknessDialog: OpenThicknessDialog(g_app.main); return true;
+    default: return true;
+    }
+}
+
+bool HandleShortcutKey(UINT virtualKey, LPARAM keyData, HWND target) {
+    KeyContext k;
+    k.key = virtualKey;
+    k.c = NormalizeKey(virtualKey, keyData, target);
+    k.ctrl = Down(VK_CONTROL);
+    k.shift = Down(VK_SHIFT);
+    k.alt = Down(VK_MENU);
+    k.win = Down(VK_LWIN) || Down(VK_RWIN);
+    k.snipActive = SnipWindow() != nullptr;
+    k.textBoxOpen = IsTextEditingActive();
+    k.fromTextEdit = target && target == TextEditWindow();
+    k.hasSelection = HasSelection();
+    k.tool = g_tools.currentTool;
+    k.pathAnchors = PathAnchorCount();
+    return Carry(DecideShortcutKey(k));
+}
+
+bool HandleShortcutChar(WPARAM character) {
+    const CharAction a =
+        DecideShortcutChar(static_cast<unsigned>(character), IsTextEditingActive(), &g_pendingLeadByte);
+    return Carry({a.kind, a.value});
+}

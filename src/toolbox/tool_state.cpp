@@ -6,6 +6,7 @@
 
 #include "shell/main_window.h"
 #include "shell/status_bar.h"
+#include "tools/shape_tools.h"
 #include "tools/text_tool.h"
 #include "toolbox/tool_box_window.h"
 #include "toolbox/tool_keys_core.h"
@@ -44,8 +45,9 @@ const ToolInfo& ToolInfoOf(ToolId tool) {
 
 void SetTool(ToolId tool) {
     if (static_cast<int>(tool) < 0 || static_cast<int>(tool) >= kToolCount || tool == g_tools.currentTool) return;
-    // Selections, polygons, curves, paths and the text toolbar join here as those tools arrive.
+    // Selections, paths and the text toolbar join here as those tools arrive.
     CommitTextBox();
+    CancelUnfinishedShapes();
     g_tools.previousTool = g_tools.currentTool;
     g_tools.currentTool = tool;
     if (g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);

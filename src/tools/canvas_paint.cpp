@@ -8,6 +8,7 @@
 #include "shell/scoped_handles.h"
 #include "tools/canvas_state.h"
 #include "tools/canvas_window.h"
+#include "tools/shape_tools.h"
 
 // Visible picture range [x0, x1) x [y0, y1) for a client area of cw x ch.
 struct VisibleRange {
@@ -75,6 +76,12 @@ static void PaintContent(HDC hdc, int cw, int ch) {
         const VisibleRange r = VisiblePictureRange(cw, ch);
         PaintPicture(hdc, r);
         if (g_view.gridShown) PaintGrid(hdc, r);
+    }
+    const CanvasState& s = g_canvasState;
+    if (s.grip == CanvasGrip::None) {
+        // Without a drag only the polygon and the curve follow the pointer.
+        const ToolId tool = s.dragging ? s.dragTool : g_tools.currentTool;
+        PaintShapePreview(hdc, {tool, s.dragging, s.dragButton, s.anchor, s.pointer, s.shiftHeld});
     }
     PaintGrips(hdc, zw, zh);
     if (g_canvasState.grip != CanvasGrip::None) {

@@ -2,7 +2,9 @@
 // per-tool dispatch of presses, moves and releases.
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
@@ -11,7 +13,10 @@
 #include "shell/status_bar.h"
 #include "tools/canvas_state.h"
 #include "tools/canvas_window.h"
+#include "tools/fill_picker.h"
+#include "tools/freehand.h"
 #include "tools/pencil.h"
+#include "tools/shape_tools.h"
 #include "tools/text_tool.h"
 #include "toolbox/tool_state.h"
 
@@ -28,29 +33,58 @@ static bool InsideZoomedPicture(int contentX, int contentY) {
            contentY < ZoomedExtent(g_view.zoom, g_canvas.height);
 }
 
-static void ToolButtonDown(int button) {
-    switch (g_tools.currentTool) {
+// Actions at a press inside the picture; false for the tools that leave the canvas unpainted.
+static bool ToolButtonDown(HWND hwnd, int button, POINT client) {
+    const CanvasState& s = g_canvasState;
+    switch (s.dragTool) {
     case ToolId::Pencil:
         PushUndoSnapshot();
-        PencilDot(button, g_canvasState.anchor);
-        break;
-    default: break;
+        PencilDot(button, s.anchor);
+        return true;
+    case ToolId::Eraser:
+    case ToolId::Brush:
+        PushUndoSnapshot();
+        FreehandButtonDown(s.dragTool, button, s.anchor, GetMessageTime());
+        return true;
+    case ToolId::Airbrush:
+        PushUndoSnapshot();
+        FreehandButtonDown(s.dragTool, button, s.anchor, GetMessageTime());
+        SetTimer(hwnd, kAirbrushTimer, 40, nullptr);
+        return true;
+    case ToolId::Fill: FillAt(button, s.anchor); return true;
+    case ToolId::PickColor: PickColorAt(button, s.anchor); return true;
+    case ToolId::Magnifier: MagnifierClick(button, client); return true;
+    case ToolId::Text: return false;
+    case ToolId::FuzzySelect: return false;
+    default: return true;
     }
 }
 
+static bool ShowsDragSize(ToolId t) {
+    return t == ToolId::Select || t == ToolId::Text || t == ToolId::Rectangle || t == ToolId::Ellipse ||
+           t == ToolId::RoundedRectangle;
+}
+
 static void ToolMove() {
-    switch (g_tools.currentTool) {
-    case ToolId::Pencil:
-        PencilSegment(g_canvasState.dragButton, g_canvasState.last, g_canvasState.pointer);
-        g_canvasState.last = g_canvasState.pointer;
-        break;
+    CanvasState& s = g_canvasState;
+    switch (s.dragTool) {
+    case ToolId::Pencil: PencilSegment(s.dragButton, s.last, s.pointer); break;
+    case ToolId::Eraser:
+    case ToolId::Brush:
+    case ToolId::Airbrush: FreehandMove(s.dragTool, s.dragButton, s.last, s.pointer, GetMessageTime()); break;
     default: break;
     }
+    s.last = s.pointer;
+    if (!ShowsDragSize(s.dragTool)) return;
+    int w = std::abs(s.anchor.x - s.pointer.x), h = std::abs(s.anchor.y - s.pointer.y);
+    if (s.shiftHeld) w = h = std::max(w, h);
+    SetStatusPair(kStatusDrag, "%d x %d", w, h);
 }
 
 void OnCanvasMouseMove(HWND hwnd, int x, int y, WPARAM keys) {
     CanvasState& s = g_canvasState;
     s.pointer = ClientToPicture(x, y);
+    s.shiftHeld = (keys & MK_SHIFT) != 0;
     SetStatusPair(kStatusPointer, "%d, %d", s.pointer.x, s.pointer.y);
     // A drag whose button is no longer down lost its release somewhere else; it must not paint on.
     if ((s.dragging || s.panning) && !(keys & (MK_LBUTTON | MK_RBUTTON))) {
@@ -75,9 +109,19 @@ void OnCanvasMouseMove(HWND hwnd, int x, int y, WPARAM keys) {
         Repaint(hwnd);
         return;
     }
-    if (!s.dragging) return;
+    if (!s.dragging) {
+        if (ShapeFollowsPointer(g_tools.currentTool)) Repaint(hwnd);
+        return;
+    }
     ToolMove();
     Repaint(hwnd);
+}
+
+void OnCanvasAirbrushTimer() {
+    const CanvasState& s = g_canvasState;
+    if (!s.dragging || s.dragTool != ToolId::Airbrush || g_tools.currentTool != ToolId::Airbrush) return;
+    AirbrushTick(s.dragButton, s.pointer);
+    if (g_app.canvas) Repaint(g_app.canvas);
 }
 
 static void StartPan(HWND hwnd, int x, int y) {
@@ -104,6 +148,7 @@ static void StartGripDrag(HWND hwnd, CanvasGrip grip, int x, int y) {
 
 static void CountRightClickOutside(HWND hwnd) {
     if (!CountRightClick(&g_canvasState.rightClicks, GetTickCount())) return;
+    CancelUnfinishedShapes();
     CommitTextBox();
     const ResizeResult r = ResizeCanvasImage(10, 10, true, true);
     ReportResizeFailure(r, 10, 10);
@@ -128,9 +173,9 @@ void OnCanvasButtonDown(HWND hwnd, int button, int x, int y) {
         SetCapture(hwnd);
         s.dragging = true;
         s.dragButton = button;
+        s.dragTool = g_tools.currentTool;
         s.anchor = s.last = s.pointer = ClientToPicture(x, y);
-        ToolButtonDown(button);
-        Repaint(hwnd);
+        if (ToolButtonDown(hwnd, button, {x, y})) Repaint(hwnd);
         return;
     }
     if (button == 1)
@@ -139,7 +184,7 @@ void OnCanvasButtonDown(HWND hwnd, int button, int x, int y) {
         CountRightClickOutside(hwnd);
 }
 
-void OnCanvasButtonUp(HWND hwnd, int x, int y) {
+void OnCanvasButtonUp(HWND hwnd, int x, int y, WPARAM keys) {
     CanvasState& s = g_canvasState;
     if (s.panning) {
         s.panning = false;
@@ -162,16 +207,25 @@ void OnCanvasButtonUp(HWND hwnd, int x, int y) {
     ReleaseCanvasCapture();
     KillTimer(hwnd, kAirbrushTimer);
     s.pointer = ClientToPicture(x, y);
+    s.shiftHeld = (keys & MK_SHIFT) != 0;
+    FinishInkStroke(s.dragButton);
+    ShapeButtonUp(s.dragTool, s.dragButton, s.anchor, s.pointer, s.shiftHeld);
     SetStatusText(kStatusDrag, L"");
     Repaint(hwnd);
 }
 
-void OnCanvasDoubleClick(HWND) { ResetRightClicks(&g_canvasState.rightClicks); }
+void OnCanvasDoubleClick(HWND hwnd) {
+    ResetRightClicks(&g_canvasState.rightClicks);
+    if (g_tools.currentTool == ToolId::Polygon && PolygonDoubleClick()) Repaint(hwnd);
+}
 
+// Moves and resizes would end with their current state; shapes are simply not drawn, as if the drag never
+// happened, and a freehand stroke keeps what it drew (its undo level exists already).
 void CancelCanvasDrag(HWND hwnd) {
     CanvasState& s = g_canvasState;
     if (!s.dragging && !s.panning && s.grip == CanvasGrip::None) return;
     KillTimer(hwnd, kAirbrushTimer);
+    if (s.dragging) FinishInkStroke(s.dragButton);
     const bool hadCapture = GetCapture() == hwnd;
     s.dragging = false;
     s.panning = false;

@@ -4,11 +4,15 @@
 
 #include "document/view_core.h"
 #include "tools/canvas_core.h"
+#include "toolbox/tool_state.h"
 
 // UI thread only.
 struct CanvasState {
     bool dragging = false;
     int dragButton = 1; // 1 left, 2 right
+    // The tool that began the drag keeps it to the end, even if a key or the colour picker changes the tool.
+    ToolId dragTool = ToolId::Rectangle;
+    bool shiftHeld = false; // at the last pointer message, for the shape previews
     PicturePoint anchor;
     PicturePoint last;
     PicturePoint pointer;
@@ -30,7 +34,9 @@ extern CanvasState g_canvasState;
 void PaintCanvas(HWND hwnd);
 void OnCanvasMouseMove(HWND hwnd, int x, int y, WPARAM keys);
 void OnCanvasButtonDown(HWND hwnd, int button, int x, int y);
-void OnCanvasButtonUp(HWND hwnd, int x, int y);
+void OnCanvasButtonUp(HWND hwnd, int x, int y, WPARAM keys);
+// Timer 2001: one airbrush burst at the pointer while an airbrush drag goes on.
+void OnCanvasAirbrushTimer();
 void OnCanvasDoubleClick(HWND hwnd);
 void OnCanvasWheel(HWND hwnd, int delta, WPARAM keys, int screenX, int screenY);
 void OnCanvasHorizontalWheel(HWND hwnd, int delta);

@@ -68,7 +68,7 @@ static void OnKeyDown(HWND hwnd, WPARAM key, LPARAM keyData) {
 static void OnTimer(HWND hwnd, UINT_PTR id) {
     // The ants move only around a selection; the grip-drag outline stands still.
     (void)hwnd;
-    (void)id;
+    if (id == kAirbrushTimer) OnCanvasAirbrushTimer();
 }
 
 LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -99,7 +99,7 @@ LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK: OnCanvasButtonDown(hwnd, 2, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP: OnCanvasButtonUp(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_RBUTTONUP: OnCanvasButtonUp(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam); return 0;
     case WM_LBUTTONDBLCLK: OnCanvasDoubleClick(hwnd); return 0;
     case WM_MOUSEWHEEL:
         OnCanvasWheel(hwnd, GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam), GET_X_LPARAM(lParam),

@@ -62,6 +62,22 @@ TEST(ViewMaths, ZoomStepsFollowTheLevels) {
     }
 }
 
+TEST(ViewMaths, MagnifierCyclesThroughTheLevelsFromTheNearestOne) {
+    double z = 1;
+    const double cycle[] = {2, 4, 6, 8, 16, 1, 2};
+    for (double expected : cycle) {
+        z = MagnifierZoom(z, 1);
+        EXPECT_DOUBLE_EQ(z, expected);
+    }
+    // 3 is as near to 2 as to 4: the tie goes to 2, so the next zoom is 4.
+    EXPECT_EQ(NearestZoomLevel(3), 4);
+    EXPECT_DOUBLE_EQ(MagnifierZoom(3, 1), 4);
+    EXPECT_DOUBLE_EQ(MagnifierZoom(0.02, 1), 0.25);
+    EXPECT_DOUBLE_EQ(MagnifierZoom(12, 1), 16); // 12 ties between 8 and 16: from 8 up
+    EXPECT_DOUBLE_EQ(MagnifierZoom(16, 1), 1);
+    EXPECT_DOUBLE_EQ(MagnifierZoom(6, 2), 1);
+}
+
 TEST(ViewMaths, ZoomLimitsDependOnTheShorterSide) {
     EXPECT_DOUBLE_EQ(LimitZoom(0.01, 640, 480), 10.0 / 480);
     EXPECT_DOUBLE_EQ(LimitZoom(0.5, 10, 10), 1.0);

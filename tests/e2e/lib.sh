@@ -98,6 +98,36 @@ count_color() {
     color_mask "$@" | tr -cd 1 | wc -c
 }
 
+# locate_picture <png> <wx> <wy> <ww> <wh>: prints "X Y RUN", the window-relative top-left corner of the
+# picture and the length of its top white row, or "-1 -1 0". The picture is the topmost white area of the
+# window at least 600 px wide and 100 rows high (the menu bar can be white too, but it is not that high).
+locate_picture() {
+    color_mask "$1" ffffff "${4}x$5+$2+$3" | awk '
+        { rest = $0; off = 0
+          while (match(rest, /1+/)) {
+              if (RLENGTH >= 600) len[NR - 1, off + RSTART - 1] = RLENGTH
+              off += RSTART + RLENGTH - 1; rest = substr(rest, RSTART + RLENGTH) } }
+        END { for (y = 0; y < NR; y++) for (k in len) { split(k, yx, SUBSEP); if (yx[1] != y) continue
+                  x = yx[2]; for (d = 1; d < 100 && ((y + d, x) in len); d++) ;
+                  if (d == 100) { print x, y, len[y, x]; exit } }
+              print -1, -1, 0 }'
+}
+
+# start_and_locate <exe> <shot> [args...]: starts the program, waits for its painted main window and sets
+# XID, WX WY WW WH (its screen geometry) and OX OY (the screen position of picture pixel 0,0).
+start_and_locate() {
+    local exe=$1 shot=$2 px py run
+    shift 2
+    kolvex_start "$exe" "$@"
+    XID=$(wait_for_window ' - Kolvex$' 30) || fail "main window did not appear"
+    read -r WX WY WW WH < <(window_geometry "$XID") || fail "no geometry for window $XID"
+    wait_screen_stable "$shot" 10 || fail "the window did not finish painting"
+    read -r px py run < <(locate_picture "$shot" "$WX" "$WY" "$WW" "$WH")
+    ((px >= 0)) || fail "no white picture in the window (see $shot)"
+    OX=$((WX + px))
+    OY=$((WY + py))
+}
+
 # wait_exit <pid> <timeout-s>: returns the process's exit code, or 124 if it is still running.
 wait_exit() {
     kolvex_wait_pid "$1" "$2" || return 124

@@ -28,18 +28,7 @@ echo "main window $xid at $wx,$wy size ${ww}x$wh"
 
 wait_screen_stable "$shots-1-start.png" 10 || fail "the window did not finish painting"
 
-# The picture is the topmost white area of the window at least 600 px wide and 100 rows high (the
-# menu bar can be white too, but it is not that high): its top-left corner is the picture's origin.
-# Rows are scanned in window coordinates.
-read -r px py run < <(color_mask "$shots-1-start.png" ffffff "${ww}x$wh+$wx+$wy" | awk '
-    { rest = $0; off = 0
-      while (match(rest, /1+/)) {
-          if (RLENGTH >= 600) len[NR - 1, off + RSTART - 1] = RLENGTH
-          off += RSTART + RLENGTH - 1; rest = substr(rest, RSTART + RLENGTH) } }
-    END { for (y = 0; y < NR; y++) for (k in len) { split(k, yx, SUBSEP); if (yx[1] != y) continue
-              x = yx[2]; for (d = 1; d < 100 && ((y + d, x) in len); d++) ;
-              if (d == 100) { print x, y, len[y, x]; exit } }
-          print -1, -1, 0 }')
+read -r px py run < <(locate_picture "$shots-1-start.png" "$wx" "$wy" "$ww" "$wh")
 [[ $px -ge 0 ]] || fail "no white picture in the window (see $shots-1-start.png)"
 echo "picture at window $px,$py, first row $run px white"
 [[ $run -eq $PIC_W ]] || fail "picture's top row is $run px white, expected $PIC_W"

@@ -107,6 +107,21 @@ uint32_t PictureAt(int x, int y) {
     return ReadPixel(CanvasPixels(), x, y);
 }
 
+uint32_t PictureRgb(int x, int y) { return PictureAt(x, y) & 0xFFFFFF; }
+
+int CountPixelsOtherThan(uint32_t rgb) {
+    GdiFlush();
+    int n = 0;
+    for (int i = 0; i < g_canvas.width * g_canvas.height; ++i)
+        n += (g_canvas.pixels[i] & 0xFFFFFF) != rgb;
+    return n;
+}
+
+void FreshWhitePicture(int width, int height) {
+    ASSERT_TRUE(CreateCanvasImage(width, height, false));
+    FillPixels(CanvasPixels(), 0xFFFFFFFFu);
+}
+
 std::wstring MainCaption() {
     wchar_t buf[1024] = {};
     GetWindowTextW(g_app.main, buf, 1024);

@@ -43,5 +43,11 @@ void AnswerNextMessageBox(int button);
 bool MessageBoxWasAnswered(std::wstring* captionAndText);
 
 uint32_t PictureAt(int x, int y);
+// Red, green and blue of a picture pixel, alpha dropped.
+uint32_t PictureRgb(int x, int y);
+// How many picture pixels have another red, green and blue than rgb.
+int CountPixelsOtherThan(uint32_t rgb);
+// A new width x height picture of opaque white, whatever the background colour.
+void FreshWhitePicture(int width = 640, int height = 480);
 std::wstring MainCaption();
 RECT ChildRectInMain(HWND child);
