@@ -213,8 +213,18 @@ kolvex_configure_tree() {
     cmake -S "$KOLVEX_ROOT" -B "$KOLVEX_ROOT/$dir" "${gen[@]}" "$@"
 }
 
+# Clang when present: it brings libFuzzer, so the tree then also builds the fuzz targets. A tree configured
+# earlier with another compiler is configured afresh, as kolvex_configure_tree leaves an existing tree alone.
 kolvex_build_native() {
-    kolvex_configure_tree build/native && cmake --build "$KOLVEX_ROOT/build/native" -j2
+    local compilers=() cache=$KOLVEX_ROOT/build/native/CMakeCache.txt
+    if command -v clang++ >/dev/null; then
+        compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+        if [[ -f $cache ]] && ! grep -Eq '^CMAKE_CXX_COMPILER:[A-Z]+=(.*/)?clang\+\+$' "$cache"; then
+            kolvex_log "build/native: switching to clang"
+            rm -rf "$cache" "$KOLVEX_ROOT/build/native/CMakeFiles"
+        fi
+    fi
+    kolvex_configure_tree build/native "${compilers[@]}" && cmake --build "$KOLVEX_ROOT/build/native" -j2
 }
 
 kolvex_build_windows() {
