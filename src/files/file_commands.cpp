@@ -1,7 +1,164 @@
 #include "files/file_commands.h"
 
-// Saving arrives with the file writers; until then there is nothing to offer, so closing goes on.
-bool AskToSaveChanges() { return true; }
+#include <shlobj.h>
 
-// No writer exists yet, so nothing can be saved; callers keep the picture open.
-bool SaveDocument(HWND) { return false; }
+#include <vector>
+
+#include "document/canvas_image.h"
+#include "document/undo_history.h"
+#include "document/view_state.h"
+#include "files/file_core.h"
+#include "files/image_load.h"
+#include "files/image_save.h"
+#include "shell/commands.h"
+#include "shell/dialog_frame.h"
+#include "shell/main_window.h"
+#include "shell/scoped_handles.h"
+#include "shell/status_bar.h"
+#include "shell/text_convert.h"
+#include "tools/text_tool.h"
+
+FileDialogFn g_getOpenFileName = &GetOpenFileNameW;
+FileDialogFn g_getSaveFileName = &GetSaveFileNameW;
+RegCreateKeyFn g_regCreateKey = &RegCreateKeyExW;
+
+// Long enough for any path the system allows, so no name is ever cut off or refused as too long.
+constexpr size_t kFileBufferChars = 32768;
+
+static std::wstring DocumentPath() { return Utf8ToWide(g_document.path); }
+
+static bool SaveToCurrentPath() {
+    const std::wstring path = DocumentPath();
+    return !path.empty() && SaveImageFile(path);
+}
+
+bool SaveDocument(HWND owner) {
+    const std::wstring path = DocumentPath();
+    // A name the program cannot write in its own format gets a new one rather than BMP bytes under it.
+    if (!path.empty() && CanSaveUnderOwnName(path)) return SaveToCurrentPath();
+    return SaveDocumentAs(owner);
+}
+
+bool AskToSaveChanges() {
+    if (!g_document.modified) return true;
+    const int answer =
+        OwnedMessageBox(g_app.main, L"Save changes to current picture?", L"Kolvex", MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDNO) return true;
+    if (answer != IDYES) return false;
+    return SaveDocument(g_app.main);
+}
+
+void NewPicture() {
+    CommitTextBox();
+    if (!AskToSaveChanges()) return;
+    if (!CreateCanvasImage(640, 480, true)) {
+        SetStatusText(kStatusMessage, L"Not enough memory for a new picture.");
+        return;
+    }
+    g_document.path.clear();
+    g_document.modified = false;
+    ClearUndoStack();
+    ClearRedoStack();
+    UpdateWindowTitle();
+    ClampScroll();
+    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
+}
+
+bool OpenPictureFile(const std::wstring& path) {
+    if (LoadImageFile(path)) return true;
+    const std::wstring text = L"Could not open '" + std::wstring(FileNamePart(path)) + L"'.";
+    SetStatusText(kStatusMessage, text.c_str());
+    return false;
+}
+
+static const wchar_t kOpenFilter[] =
+    L"All Picture Files (*.bmp;*.dib;*.png;*.jpg;*.jpeg;*.gif;*.ico;*.tif)\0*.bmp;*.dib;*.png;*.jpg;*.jpeg;*.gif;*.ico;"
+    L"*.tif\0Bitmap Files (*.bmp;*.dib)\0*.bmp;*.dib\0All Files (*.*)\0*.*\0";
+static const wchar_t kSaveFilter[] = L"24-bit Bitmap (*.bmp)\0*.bmp\0PNG (*.png)\0*.png\0JPEG (*.jpg;*.jpeg)\0*.jpg;"
+                                     L"*.jpeg\0GIF (*.gif)\0*.gif\0All Files (*.*)\0*.*\0";
+
+void OpenPicture() {
+    CommitTextBox();
+    if (!AskToSaveChanges()) return;
+    std::vector<wchar_t> file(kFileBufferChars, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = g_app.main;
+    ofn.lpstrFilter = kOpenFilter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER;
+    if (g_getOpenFileName(&ofn)) (void)OpenPictureFile(file.data());
+}
+
+bool SaveDocumentAs(HWND owner) {
+    std::vector<wchar_t> file(kFileBufferChars, L'\0');
+    const std::wstring path = DocumentPath();
+    const std::wstring initial = path.empty() ? L"Untitled.bmp" : path;
+    std::copy(initial.begin(), initial.end(), file.begin());
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = kSaveFilter;
+    ofn.nFilterIndex = static_cast<DWORD>(SaveFilterIndexFor(initial));
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_EXPLORER;
+    ofn.lpstrDefExt = L"bmp";
+    if (!g_getSaveFileName(&ofn)) return false;
+    return SaveImageFile(EnsureExtension(file.data(), static_cast<int>(ofn.nFilterIndex), kFileBufferChars - 1));
+}
+
+void SetWallpaper(bool tiled) {
+    if (g_document.path.empty()) {
+        if (g_app.main) SendMessageW(g_app.main, WM_COMMAND, kCmdSave, 0);
+        if (g_document.path.empty()) return;
+    }
+    ScopedRegKey desktop;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, desktop.receive()) ==
+        ERROR_SUCCESS) {
+        const wchar_t* value = tiled ? L"1" : L"0";
+        RegSetValueExW(desktop.get(), L"TileWallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                       2 * sizeof(wchar_t));
+    }
+    std::wstring path = DocumentPath();
+    SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, path.data(), SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+}
+
+static std::wstring ModulePath() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return {};
+        if (n < buf.size()) return std::wstring(buf.data(), n);
+        if (buf.size() >= 32768) return {};
+        buf.resize(buf.size() * 2);
+    }
+}
+
+static bool SetCommandKey(const wchar_t* subkey, const std::wstring& command) {
+    ScopedRegKey key;
+    if (g_regCreateKey(HKEY_CURRENT_USER, subkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.receive(), nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const DWORD bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), bytes) ==
+           ERROR_SUCCESS;
+}
+
+// Per-user classes: they show under HKEY_CLASSES_ROOT as well and need no administrator.
+void RegisterBmpAssociation() {
+    const std::wstring exe = ModulePath();
+    const std::wstring command = L"\"" + exe + L"\" \"%1\"";
+    bool ok = !exe.empty();
+    ok = ok && SetCommandKey(L"Software\\Classes\\Applications\\Kolvex.exe\\shell\\open\\command", command);
+    ok = ok && SetCommandKey(L"Software\\Classes\\SystemFileAssociations\\image\\shell\\Kolvex\\command", command);
+    if (ok) SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    if (ok)
+        OwnedMessageBox(g_app.main, L"Kolvex has been registered as a handler for Bitmap (.bmp) files!",
+                        L"Association Registered", MB_OK | MB_ICONINFORMATION);
+    else
+        OwnedMessageBox(g_app.main, L"Could not register Kolvex as a handler for Bitmap files.", L"Kolvex",
+                        MB_OK | MB_ICONWARNING);
+}

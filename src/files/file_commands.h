@@ -1,9 +1,32 @@
-// The File commands and the save question.
+// The File commands, the question about unsaved changes, the wallpaper and the file association.
 #pragma once
-
 #include <windows.h>
+#include <commdlg.h>
 
-// Saves to the document's path, or asks for one when it has none; false when nothing was saved.
-[[nodiscard]] bool SaveDocument(HWND owner);
-// Asked before the picture is closed or replaced while modified; false means the user cancelled.
+#include <string>
+
+// Asked before the picture is replaced while modified; false means the user cancelled (or the save failed).
 [[nodiscard]] bool AskToSaveChanges();
+// Command 101: a white 640 x 480 picture, after the question.
+void NewPicture();
+// Command 102: the Open dialog, after the question.
+void OpenPicture();
+// Command 103: saves to the document's path when the program can write that format, else asks for a name.
+[[nodiscard]] bool SaveDocument(HWND owner);
+// Command 104: the Save As dialog; false when cancelled or the save failed.
+[[nodiscard]] bool SaveDocumentAs(HWND owner);
+// Commands 105 and 106.
+void SetWallpaper(bool tiled);
+// Command 503.
+void RegisterBmpAssociation();
+// Opens a picture named outside the Open dialog (command line, dropped file); a file that cannot be read
+// leaves the picture and says so in the status bar.
+bool OpenPictureFile(const std::wstring& path);
+
+// The common dialogs and the registry call the commands use; tests put their own in front of the system's.
+using FileDialogFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
+extern FileDialogFn g_getOpenFileName;
+extern FileDialogFn g_getSaveFileName;
+using RegCreateKeyFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM, const LPSECURITY_ATTRIBUTES, PHKEY,
+                                        LPDWORD);
+extern RegCreateKeyFn g_regCreateKey;

@@ -7,12 +7,15 @@
 
 #include "capture/snip_window.h"
 #include "document/undo_history.h"
+#include "files/file_commands.h"
 #include "files/image_load.h"
 #include "filters/mosaic_dialog.h"
 #include "shell/command_line_core.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
+#include "shell/recent_files.h"
+#include "shell/text_convert.h"
 #include "tools/canvas_window.h"
 #include "tools/text_tool.h"
 #include "toolbox/shortcuts.h"
@@ -29,6 +32,7 @@ HWND StartApplication(HINSTANCE instance, int showCommand) {
     InitCommonControls();
     RemoveStaleSpoolDirectories();
     RegisterWindowClasses(instance);
+    LoadRecentFiles();
     HWND main = CreateMainWindow(instance, BuildMenuBar());
     if (!main) return nullptr;
     // A hot key that another program holds is simply missing.
@@ -55,9 +59,11 @@ void ActOnCommandLine(HWND main, const std::vector<std::wstring>& args, const ch
     const CommandLineAction action = DecideCommandLine(args, ansiCommandLine);
     switch (action.kind) {
     case CommandLineAction::Kind::Capture: PostMessageW(main, WM_COMMAND, kCmdCaptureScreen, 0); break;
-    // A file that cannot be read leaves the blank picture and shows nothing.
-    case CommandLineAction::Kind::OpenWide: (void)LoadImageFile(action.widePath); break;
-    case CommandLineAction::Kind::OpenAnsi: (void)LoadImageFileAnsi(action.ansiPath); break;
+    // A file that cannot be read leaves the blank picture and says so in the status bar.
+    case CommandLineAction::Kind::OpenWide: (void)OpenPictureFile(action.widePath); break;
+    case CommandLineAction::Kind::OpenAnsi:
+        if (!LoadImageFileAnsi(action.ansiPath)) (void)OpenPictureFile(AnsiToWide(action.ansiPath));
+        break;
     case CommandLineAction::Kind::None: break;
     }
 }

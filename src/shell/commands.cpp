@@ -7,17 +7,31 @@
 #include "capture/snip_window.h"
 #include "document/undo_history.h"
 #include "document/view_state.h"
+#include "files/file_commands.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
+#include "shell/recent_files.h"
 #include "toolbox/color_box.h"
 #include "toolbox/thickness_dialog.h"
 
 static bool FileCommand(int id) {
-    if (id == kCmdExit) {
-        if (g_app.main) SendMessageW(g_app.main, WM_CLOSE, 0, 0);
+    if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
+        OpenRecentFile(id - kCmdRecentFirst);
         return true;
     }
-    return (id >= kCmdNew && id <= kCmdUploadSftp) || (id >= kCmdRecentFirst && id <= kCmdClearRecent);
+    switch (id) {
+    case kCmdNew: NewPicture(); return true;
+    case kCmdOpen: OpenPicture(); return true;
+    case kCmdSave: (void)SaveDocument(g_app.main); return true;
+    case kCmdSaveAs: (void)SaveDocumentAs(g_app.main); return true;
+    case kCmdWallpaperTiled: SetWallpaper(true); return true;
+    case kCmdWallpaperCentered: SetWallpaper(false); return true;
+    case kCmdExit:
+        if (g_app.main) SendMessageW(g_app.main, WM_CLOSE, 0, 0);
+        return true;
+    case kCmdClearRecent: ClearRecentFiles(); return true;
+    default: return id == kCmdUploadSftp;
+    }
 }
 
 static bool EditCommand(int id) {
@@ -95,6 +109,10 @@ static bool OtherCommand(int id) {
     }
     if (id == kCmdEditColors) {
         EditColors();
+        return true;
+    }
+    if (id == kCmdRegisterBmp) {
+        RegisterBmpAssociation();
         return true;
     }
     return (id >= kCmdFlipRotate && id <= kCmdMosaic) || (id >= kCmdCheckUpdatesKey && id <= kCmdThickness) ||

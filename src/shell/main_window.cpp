@@ -150,7 +150,7 @@ static void OnDropFiles(HDROP drop) {
     if (name.empty()) return;
     // Dropping replaces the picture, so unsaved changes get the same question as Open.
     if (g_document.modified && !AskToSaveChanges()) return;
-    (void)LoadImageFile(name); // a file that cannot be read leaves the picture as it is
+    (void)OpenPictureFile(name); // a file that cannot be read leaves the picture as it is
 }
 
 static LRESULT OnWheel(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

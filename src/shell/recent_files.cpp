@@ -1,7 +1,12 @@
 #include "shell/recent_files.h"
 
-// The list is kept once pictures can be opened and saved; until then it is always empty.
+// The list is kept once the recent-files module is complete; until then it is always empty.
+void LoadRecentFiles() {}
+void AddRecentFile(const std::wstring&) {}
+void ClearRecentFiles() {}
+void OpenRecentFile(int) {}
 int RecentFileCount() { return 0; }
+std::wstring RecentFileAt(int) { return {}; }
 
 void RebuildRecentMenu(HMENU submenu) {
     if (!submenu) return;

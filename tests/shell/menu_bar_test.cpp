@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "document/view_state.h"
+#include "files/file_commands.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "shell/status_bar.h"
@@ -239,11 +240,15 @@ TEST_F(Menus, ExitClosesAnUnmodifiedPictureAtOnce) {
     EXPECT_FALSE(MessageBoxWasAnswered(nullptr));
 }
 
+BOOL WINAPI CancelledDialog(LPOPENFILENAMEW) { return FALSE; }
+
 TEST_F(Menus, ExitAsksBeforeDiscardingAModifiedPicture) {
     ChoosePencil();
     CanvasDrag(1, 10, 10, 30, 30);
     ASSERT_TRUE(g_document.modified);
-    // Cancel keeps everything; Yes cannot save yet, so the window stays open too; No closes.
+    // Cancel keeps everything; Yes on the untitled picture asks for a name, and cancelling that keeps the window
+    // open too; No closes.
+    g_getSaveFileName = &CancelledDialog;
     for (int answer : {IDCANCEL, IDYES}) {
         AnswerNextMessageBox(answer);
         Post(g_app.main, WM_COMMAND, 107);
@@ -254,6 +259,7 @@ TEST_F(Menus, ExitAsksBeforeDiscardingAModifiedPicture) {
         EXPECT_TRUE(g_document.modified);
         EXPECT_FALSE(g_app.closing);
     }
+    g_getSaveFileName = &GetSaveFileNameW;
     AnswerNextMessageBox(IDNO);
     Post(g_app.main, WM_COMMAND, 107);
     EXPECT_TRUE(MessageBoxWasAnswered(nullptr));

@@ -1,0 +1,62 @@
+#include "files/file_core.h"
+
+#include <algorithm>
+#include <cwctype>
+
+static bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+               return std::towlower(x) == std::towlower(y);
+           });
+}
+
+ImageFormat FormatFromExtension(std::wstring_view path) {
+    const size_t dot = path.rfind(L'.');
+    if (dot == std::wstring_view::npos) return ImageFormat::Other;
+    const std::wstring_view ext = path.substr(dot);
+    if (EqualsNoCase(ext, L".bmp") || EqualsNoCase(ext, L".dib")) return ImageFormat::Bmp;
+    if (EqualsNoCase(ext, L".png")) return ImageFormat::Png;
+    if (EqualsNoCase(ext, L".jpg") || EqualsNoCase(ext, L".jpeg") || EqualsNoCase(ext, L".jpe"))
+        return ImageFormat::Jpeg;
+    if (EqualsNoCase(ext, L".gif")) return ImageFormat::Gif;
+    return ImageFormat::Other;
+}
+
+bool CanSaveUnderOwnName(std::wstring_view path) { return FormatFromExtension(path) != ImageFormat::Other; }
+
+int SaveFilterIndexFor(std::wstring_view path) {
+    switch (FormatFromExtension(path)) {
+    case ImageFormat::Png: return 2;
+    case ImageFormat::Jpeg: return 3;
+    case ImageFormat::Gif: return 4;
+    default: return 1;
+    }
+}
+
+std::wstring_view FileNamePart(std::wstring_view path) {
+    const size_t sep = path.find_last_of(L"\\/");
+    return sep == std::wstring_view::npos ? path : path.substr(sep + 1);
+}
+
+std::wstring EnsureExtension(std::wstring_view path, int filterIndex, size_t maxLength) {
+    std::wstring out(path);
+    if (FileNamePart(path).find(L'.') != std::wstring_view::npos) return out;
+    const wchar_t* ext = filterIndex == 2 ? L".png" : filterIndex == 3 ? L".jpg" : filterIndex == 4 ? L".gif" : L".bmp";
+    if (out.size() + 4 <= maxLength) out += ext;
+    return out;
+}
+
+std::wstring SaveTempName(std::wstring_view path) { return std::wstring(path) + L".kolvex~"; }
+
+WindowFit FitWindowToPicture(int pictureWidth, int pictureHeight, const FitMetrics& m, int workWidth, int workHeight,
+                             int currentWidth, int currentHeight) {
+    // 64-bit so that the largest pictures cannot overflow the sums.
+    long long w = static_cast<long long>(pictureWidth) + 2LL * m.frameX + 56;
+    long long h = static_cast<long long>(pictureHeight) + 2LL * m.frameY + m.caption + m.menu + 64;
+    w = std::max<long long>(std::min<long long>(w, workWidth), currentWidth);
+    h = std::max<long long>(std::min<long long>(h, workHeight), currentHeight);
+    WindowFit f;
+    f.width = static_cast<int>(w);
+    f.height = static_cast<int>(h);
+    f.resize = f.width > currentWidth || f.height > currentHeight;
+    return f;
+}

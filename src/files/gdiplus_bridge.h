@@ -1,0 +1,26 @@
+// GDI+ loaded by name for one decode or one encode and released after it; the program never links it.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/pixel_core.h"
+#include "files/file_core.h"
+
+// A decoded picture: bottom-up 0xFFRRGGBB pixels, width x height.
+struct DecodedPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// Any format GDI+ reads, with transparent areas made white. False when GDI+ is missing, cannot read the
+// file, or the picture is larger than the program allows.
+[[nodiscard]] bool DecodeWithGdiplus(const std::wstring& path, DecodedPicture* out);
+
+enum class EncodeResult { Saved, NoGdiplus, Incomplete, StartupFailed, NoEncoder, Failed };
+// Writes the pixels as PNG, JPEG or GIF to path, nothing else. A GIF gets the picture's own colours when it
+// has at most 256, else 256 chosen from it.
+[[nodiscard]] EncodeResult EncodeWithGdiplus(const std::wstring& path, ImageFormat format, const PixelView& pixels);

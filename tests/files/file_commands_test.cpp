@@ -1,0 +1,354 @@
+// Loading, saving and the File commands on the real main window, with real files in a private folder. The
+// common dialogs are replaced by canned answers here; the end-to-end tests drive the real ones.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/canvas_image.h"
+#include "document/undo_history.h"
+#include "files/file_commands.h"
+#include "files/image_load.h"
+#include "files/image_save.h"
+#include "shell/main_window.h"
+#include "shell/status_bar.h"
+#include "shell/text_convert.h"
+#include "support/app_fixture.h"
+#include "toolbox/tool_state.h"
+
+namespace {
+
+std::wstring TestFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"kolvex_filetest_" + std::to_wstring(GetCurrentProcessId());
+}
+
+std::vector<char> ReadBytes(const std::wstring& path) {
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::vector<char> bytes;
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
+        bytes.insert(bytes.end(), buf, buf + got);
+    CloseHandle(h);
+    return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::vector<char>& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class Files : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        folder_ = TestFolder();
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        g_getOpenFileName = &FakeDialog;
+        g_getSaveFileName = &FakeDialog;
+        s_answer.clear();
+        s_calls = 0;
+    }
+    void TearDown() override {
+        g_getOpenFileName = &GetOpenFileNameW;
+        g_getSaveFileName = &GetSaveFileNameW;
+        g_regCreateKey = &RegCreateKeyExW;
+        AppFixture::TearDown();
+        // Empty the folder, then remove it.
+        WIN32_FIND_DATAW fd;
+        HANDLE find = FindFirstFileW((folder_ + L"\\*").c_str(), &fd);
+        if (find != INVALID_HANDLE_VALUE) {
+            do
+                DeleteFileW((folder_ + L"\\" + fd.cFileName).c_str());
+            while (FindNextFileW(find, &fd));
+            FindClose(find);
+        }
+        RemoveDirectoryW(folder_.c_str());
+    }
+    std::wstring Path(const wchar_t* name) const { return folder_ + L"\\" + name; }
+    // A picture with a red pixel at (3, 2) on white, saved as path.
+    void MakeSavedPicture(const std::wstring& path) {
+        ASSERT_TRUE(CreateCanvasImage(40, 30, false));
+        FillPixels(CanvasPixels(), 0xFFFFFFFFu);
+        WritePixel(CanvasPixels(), 3, 2, 0xFFFF0000u);
+        ASSERT_TRUE(SaveImageFile(path));
+    }
+    bool NoTempFileLeft() const {
+        WIN32_FIND_DATAW fd;
+        HANDLE find = FindFirstFileW((folder_ + L"\\*.kolvex~").c_str(), &fd);
+        if (find == INVALID_HANDLE_VALUE) return true;
+        FindClose(find);
+        return false;
+    }
+
+    // The dialog answers with s_answer and the filter in s_filter; an empty answer is a cancel.
+    static BOOL WINAPI FakeDialog(LPOPENFILENAMEW ofn) {
+        ++s_calls;
+        s_shownFile = ofn->lpstrFile;
+        s_shownFilter = static_cast<int>(ofn->nFilterIndex);
+        if (s_answer.empty()) return FALSE;
+        wcsncpy(ofn->lpstrFile, s_answer.c_str(), ofn->nMaxFile);
+        if (s_filter) ofn->nFilterIndex = static_cast<DWORD>(s_filter);
+        return TRUE;
+    }
+    static inline std::wstring s_answer;
+    static inline int s_filter = 0;
+    static inline int s_calls = 0;
+    static inline std::wstring s_shownFile;
+    static inline int s_shownFilter = 0;
+    std::wstring folder_;
+};
+
+TEST_F(Files, ABmpSavesAndLoadsBackExactlyAndBecomesTheDocument) {
+    const std::wstring path = Path(L"one.bmp");
+    MakeSavedPicture(path);
+    EXPECT_EQ(MainCaption(), path + L" - Kolvex");
+    const std::vector<char> bytes = ReadBytes(path);
+    ASSERT_EQ(bytes.size(), 54u + 120u * 30u);
+    EXPECT_EQ(std::memcmp(bytes.data(), "BM", 2), 0);
+    EXPECT_TRUE(NoTempFileLeft());
+
+    ASSERT_TRUE(CreateCanvasImage(5, 5, true));
+    PushUndoSnapshot();
+    ASSERT_TRUE(LoadImageFile(path));
+    EXPECT_EQ(g_canvas.width, 40);
+    EXPECT_EQ(g_canvas.height, 30);
+    EXPECT_EQ(PictureAt(3, 2), 0xFFFF0000u);
+    EXPECT_EQ(PictureAt(4, 2), 0xFFFFFFFFu);
+    EXPECT_TRUE(g_undo.undo.empty()) << "a load clears the history";
+    EXPECT_FALSE(g_document.modified);
+    EXPECT_EQ(MainCaption(), path + L" - Kolvex");
+}
+
+TEST_F(Files, PngJpegAndGifGoThroughGdiplus) {
+    struct Case {
+        const wchar_t* name;
+        const char* magic;
+        bool exact;
+    } cases[] = {{L"p.png", "\x89PNG", true}, {L"j.jpg", "\xFF\xD8\xFF", false}, {L"g.gif", "GIF8", true}};
+    for (const Case& c : cases) {
+        const std::wstring path = Path(c.name);
+        MakeSavedPicture(path);
+        const std::vector<char> bytes = ReadBytes(path);
+        ASSERT_GT(bytes.size(), 8u);
+        EXPECT_EQ(std::memcmp(bytes.data(), c.magic, std::strlen(c.magic)), 0) << WideToUtf8(c.name);
+        ASSERT_TRUE(CreateCanvasImage(5, 5, true));
+        ASSERT_TRUE(LoadImageFile(path)) << WideToUtf8(c.name);
+        EXPECT_EQ(g_canvas.width, 40);
+        if (c.exact) {
+            EXPECT_EQ(PictureAt(3, 2), 0xFFFF0000u) << WideToUtf8(c.name);
+            EXPECT_EQ(PictureAt(20, 20), 0xFFFFFFFFu) << WideToUtf8(c.name);
+        }
+    }
+    EXPECT_TRUE(NoTempFileLeft());
+}
+
+TEST_F(Files, ATargetThatCannotBeWrittenKeepsTheFileAndTheChanges) {
+    const std::wstring path = Path(L"held.bmp");
+    MakeSavedPicture(path);
+    const std::vector<char> before = ReadBytes(path);
+    WritePixel(CanvasPixels(), 10, 10, 0xFF00FF00u);
+    PushUndoSnapshot();
+    const size_t levels = g_undo.undo.size();
+    // Another program holds the file open without sharing.
+    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    AnswerNextMessageBox(IDOK);
+    Post(g_app.main, WM_COMMAND, 103);
+    CloseHandle(held);
+    std::wstring box;
+    ASSERT_TRUE(MessageBoxWasAnswered(&box));
+    EXPECT_EQ(box, L"Kolvex|Failed to save the image.");
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_TRUE(g_document.modified);
+    EXPECT_EQ(MainCaption(), path + L" * - Kolvex");
+    EXPECT_EQ(g_undo.undo.size(), levels);
+    EXPECT_TRUE(NoTempFileLeft());
+}
+
+TEST_F(Files, AFolderThatDisappearedFailsTheSaveAndKeepsTheChanges) {
+    const std::wstring sub = Path(L"gone");
+    CreateDirectoryW(sub.c_str(), nullptr);
+    const std::wstring path = sub + L"\\pic.png";
+    MakeSavedPicture(path);
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(sub.c_str());
+    PushUndoSnapshot();
+    AnswerNextMessageBox(IDOK);
+    Post(g_app.main, WM_COMMAND, 103);
+    std::wstring box;
+    ASSERT_TRUE(MessageBoxWasAnswered(&box));
+    EXPECT_EQ(box, L"Kolvex|Failed to save the image.");
+    EXPECT_TRUE(g_document.modified);
+    EXPECT_EQ(Utf8ToWide(g_document.path), path);
+}
+
+TEST_F(Files, HostileAndBrokenFilesLeaveThePictureAlone) {
+    // A "BM" file whose width would wrap the pixel count, a file of noise and an empty file.
+    std::vector<char> hostile(64, 0);
+    const unsigned char head[] = {'B', 'M', 0, 0,    0, 0, 0,    0, 0, 0, 54, 0, 0, 0,  40,
+                                  0,   0,   0, 0x01, 0, 0, 0x40, 4, 0, 0, 0,  1, 0, 32, 0};
+    std::memcpy(hostile.data(), head, sizeof head);
+    WriteBytes(Path(L"hostile.bmp"), hostile);
+    WriteBytes(Path(L"noise.png"), std::vector<char>(500, 'x'));
+    WriteBytes(Path(L"empty.bmp"), {});
+    WritePixel(CanvasPixels(), 1, 1, 0xFF0000FFu);
+    PushUndoSnapshot();
+    const size_t levels = g_undo.undo.size();
+    const std::wstring caption = MainCaption();
+    for (const wchar_t* name : {L"hostile.bmp", L"noise.png", L"empty.bmp", L"missing.bmp"}) {
+        s_answer = Path(name);
+        AnswerNextMessageBox(IDNO); // do not save the changes first
+        Post(g_app.main, WM_COMMAND, 102);
+        EXPECT_EQ(GetStatusText(kStatusMessage), L"Could not open '" + std::wstring(name) + L"'.");
+        EXPECT_EQ(g_canvas.width, 640);
+        EXPECT_EQ(PictureAt(1, 1), 0xFF0000FFu);
+        EXPECT_EQ(g_undo.undo.size(), levels);
+        EXPECT_EQ(MainCaption(), caption);
+        EXPECT_TRUE(g_document.modified);
+    }
+}
+
+TEST_F(Files, SaveAsOffersTheDocumentsNameAndFormatAndAddsTheChosenExtension) {
+    s_answer.clear();
+    EXPECT_FALSE(SaveDocumentAs(g_app.main));
+    EXPECT_EQ(s_shownFile, L"Untitled.bmp");
+    EXPECT_EQ(s_shownFilter, 1);
+    s_answer = Path(L"chosen");
+    s_filter = 2;
+    EXPECT_TRUE(SaveDocumentAs(g_app.main));
+    s_filter = 0;
+    EXPECT_TRUE(Exists(Path(L"chosen.png")));
+    EXPECT_EQ(MainCaption(), Path(L"chosen.png") + L" - Kolvex");
+    s_answer.clear();
+    (void)SaveDocumentAs(g_app.main);
+    EXPECT_EQ(s_shownFile, Path(L"chosen.png"));
+    EXPECT_EQ(s_shownFilter, 2);
+}
+
+TEST_F(Files, SaveOfANameThatCannotBeWrittenAsItsFormatAsksForANewOne) {
+    const std::wstring tif = Path(L"scan.tif");
+    WriteBytes(tif, {'I', 'I', '*', 0});
+    g_document.path = WideToUtf8(tif);
+    PushUndoSnapshot();
+    s_answer.clear(); // the user cancels Save As
+    Post(g_app.main, WM_COMMAND, 103);
+    EXPECT_EQ(s_calls, 1);
+    EXPECT_EQ(ReadBytes(tif), (std::vector<char>{'I', 'I', '*', 0})) << "no BMP bytes under a .tif name";
+    EXPECT_TRUE(g_document.modified);
+}
+
+TEST_F(Files, NewAsksFirstAndGivesAWhiteUntitledPicture) {
+    ASSERT_TRUE(CreateCanvasImage(900, 700, false));
+    PushUndoSnapshot();
+    AnswerNextMessageBox(IDCANCEL);
+    Post(g_app.main, WM_COMMAND, 101);
+    EXPECT_TRUE(MessageBoxWasAnswered(nullptr));
+    EXPECT_EQ(g_canvas.width, 900);
+    EXPECT_TRUE(g_document.modified);
+    AnswerNextMessageBox(IDNO);
+    Post(g_app.main, WM_COMMAND, 101);
+    std::wstring box;
+    ASSERT_TRUE(MessageBoxWasAnswered(&box));
+    EXPECT_EQ(box, L"Kolvex|Save changes to current picture?");
+    EXPECT_EQ(g_canvas.width, 640);
+    EXPECT_EQ(g_canvas.height, 480);
+    EXPECT_EQ(PictureAt(639, 479), 0xFFFFFFFFu);
+    EXPECT_TRUE(g_undo.undo.empty());
+    EXPECT_EQ(MainCaption(), L"Untitled - Kolvex");
+}
+
+// A real HDROP, as the shell hands one over: a DROPFILES header and a double-terminated list of names.
+HGLOBAL MakeDrop(const std::wstring& name) {
+    const size_t bytes = sizeof(DROPFILES) + (name.size() + 2) * sizeof(wchar_t);
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), name.c_str(), name.size() * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    return mem;
+}
+
+TEST_F(Files, ADroppedFileOnAChangedPictureAsksFirst) {
+    const std::wstring path = Path(L"dropped.bmp");
+    MakeSavedPicture(path);
+    ASSERT_TRUE(CreateCanvasImage(100, 100, true));
+    g_document.path.clear();
+    PushUndoSnapshot();
+    AnswerNextMessageBox(IDCANCEL);
+    SendMessageW(g_app.main, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(path)), 0);
+    EXPECT_TRUE(MessageBoxWasAnswered(nullptr));
+    EXPECT_EQ(g_canvas.width, 100) << "Cancel keeps the picture";
+    EXPECT_TRUE(g_document.modified);
+    AnswerNextMessageBox(IDNO);
+    SendMessageW(g_app.main, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(path)), 0);
+    EXPECT_TRUE(MessageBoxWasAnswered(nullptr));
+    EXPECT_EQ(g_canvas.width, 40);
+    EXPECT_EQ(MainCaption(), path + L" - Kolvex");
+}
+
+// As for a standard user where the keys may not be written.
+LSTATUS WINAPI RefuseKey(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM, const LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD) {
+    return ERROR_ACCESS_DENIED;
+}
+
+TEST_F(Files, RegisteringWritesBothCommandKeysOrSaysItCouldNot) {
+    AnswerNextMessageBox(IDOK);
+    Post(g_app.main, WM_COMMAND, 503);
+    std::wstring box;
+    ASSERT_TRUE(MessageBoxWasAnswered(&box));
+    EXPECT_EQ(box, L"Association Registered|Kolvex has been registered as a handler for Bitmap (.bmp) files!");
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    for (const wchar_t* key : {L"Applications\\Kolvex.exe\\shell\\open\\command",
+                               L"SystemFileAssociations\\image\\shell\\Kolvex\\command"}) {
+        wchar_t value[1024] = {};
+        DWORD size = sizeof value;
+        // The per-user classes, which Windows shows under HKEY_CLASSES_ROOT too.
+        const std::wstring full = L"Software\\Classes\\" + std::wstring(key);
+        ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, full.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(std::wstring(value), L"\"" + std::wstring(exe) + L"\" \"%1\"");
+    }
+    g_regCreateKey = &RefuseKey;
+    AnswerNextMessageBox(IDOK);
+    Post(g_app.main, WM_COMMAND, 503);
+    ASSERT_TRUE(MessageBoxWasAnswered(&box));
+    EXPECT_EQ(box, L"Kolvex|Could not register Kolvex as a handler for Bitmap files.");
+}
+
+TEST_F(Files, WallpaperNeedsASavedPictureAndSetsTheTiling) {
+    s_answer.clear();
+    Post(g_app.main, WM_COMMAND, 105); // untitled: Save As first, cancelled
+    EXPECT_EQ(s_calls, 1);
+    const std::wstring path = Path(L"wall.bmp");
+    MakeSavedPicture(path);
+    for (const auto& [command, tile] : {std::pair{105, L"1"}, std::pair{106, L"0"}}) {
+        Post(g_app.main, WM_COMMAND, command);
+        wchar_t value[8] = {};
+        DWORD size = sizeof value;
+        ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"TileWallpaper", RRF_RT_REG_SZ, nullptr,
+                               value, &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(std::wstring(value), tile);
+    }
+    wchar_t current[MAX_PATH] = {};
+    SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, current, 0);
+    EXPECT_EQ(std::wstring(current), path);
+    SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(L""), SPIF_UPDATEINIFILE);
+}
+
+} // namespace

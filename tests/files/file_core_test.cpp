@@ -1,0 +1,85 @@
+#include "files/file_core.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(FileNames, FormatFollowsTheLastDotIgnoringCase) {
+    const std::pair<const wchar_t*, ImageFormat> cases[] = {
+        {L"C:\\a\\b.bmp", ImageFormat::Bmp},
+        {L"x.DIB", ImageFormat::Bmp},
+        {L"x.PNG", ImageFormat::Png},
+        {L"x.jpg", ImageFormat::Jpeg},
+        {L"x.Jpeg", ImageFormat::Jpeg},
+        {L"x.jpe", ImageFormat::Jpeg},
+        {L"x.gif", ImageFormat::Gif},
+        {L"x.tif", ImageFormat::Other},
+        {L"C:\\my.folder\\picture", ImageFormat::Other},
+        {L"noextension", ImageFormat::Other},
+        {L"x.png.bak", ImageFormat::Other},
+        {L"x.bmp.", ImageFormat::Other},
+    };
+    for (const auto& [path, format] : cases) {
+        EXPECT_EQ(FormatFromExtension(path), format) << std::wstring(path).size();
+        EXPECT_EQ(CanSaveUnderOwnName(path), format != ImageFormat::Other);
+    }
+}
+
+TEST(FileNames, SaveAsPreselectsTheDocumentsFormat) {
+    EXPECT_EQ(SaveFilterIndexFor(L"C:\\p\\a.png"), 2);
+    EXPECT_EQ(SaveFilterIndexFor(L"a.JPG"), 3);
+    EXPECT_EQ(SaveFilterIndexFor(L"a.gif"), 4);
+    EXPECT_EQ(SaveFilterIndexFor(L"Untitled.bmp"), 1);
+    EXPECT_EQ(SaveFilterIndexFor(L"a.tif"), 1);
+}
+
+TEST(FileNames, EnsureExtensionAddsTheFiltersExtensionOnlyToBareNames) {
+    struct Case {
+        const wchar_t* path;
+        int filter;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"C:\\pics\\photo", 3, L"C:\\pics\\photo.jpg"},       {L"C:\\pics\\photo", 2, L"C:\\pics\\photo.png"},
+        {L"C:\\pics\\photo", 4, L"C:\\pics\\photo.gif"},       {L"C:\\pics\\photo", 5, L"C:\\pics\\photo.bmp"},
+        {L"C:\\pics\\photo", 1, L"C:\\pics\\photo.bmp"},       {L"C:\\pics\\photo.bmp", 3, L"C:\\pics\\photo.bmp"},
+        {L"C:\\my.pics\\photo", 2, L"C:\\my.pics\\photo.png"}, {L"C:/my.pics/photo", 2, L"C:/my.pics/photo.png"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(EnsureExtension(c.path, c.filter), c.expected);
+    // Only when the result still fits.
+    const std::wstring long255(255, L'a');
+    EXPECT_EQ(EnsureExtension(long255, 2), long255 + L".png");
+    const std::wstring long256(256, L'a');
+    EXPECT_EQ(EnsureExtension(long256, 2), long256);
+}
+
+TEST(FileNames, TheTemporaryFileLivesBesideTheTarget) {
+    EXPECT_EQ(SaveTempName(L"C:\\pics\\a.png"), L"C:\\pics\\a.png.kolvex~");
+    EXPECT_EQ(FileNamePart(L"C:\\pics\\a.png"), L"a.png");
+    EXPECT_EQ(FileNamePart(L"C:/x/y"), L"y");
+    EXPECT_EQ(FileNamePart(L"plain"), L"plain");
+}
+
+TEST(WindowFit, GrowsToThePictureButNotBeyondTheWorkAreaAndNeverShrinks) {
+    const FitMetrics m{4, 4, 18, 19};
+    // 2000 x 1500 on a 1024 x 740 work area from 800 x 600: the work area.
+    WindowFit f = FitWindowToPicture(2000, 1500, m, 1024, 740, 800, 600);
+    EXPECT_TRUE(f.resize);
+    EXPECT_EQ(f.width, 1024);
+    EXPECT_EQ(f.height, 740);
+    // A small picture keeps the window as it is.
+    f = FitWindowToPicture(100, 80, m, 1024, 740, 800, 600);
+    EXPECT_FALSE(f.resize);
+    // 700 wide needs 700 + 8 + 56 = 764 < 800; 600 high needs 600 + 8 + 18 + 19 + 64 = 709 > 600.
+    f = FitWindowToPicture(700, 600, m, 1024, 740, 800, 600);
+    EXPECT_TRUE(f.resize);
+    EXPECT_EQ(f.width, 800);
+    EXPECT_EQ(f.height, 709);
+    // The largest pictures do not overflow the sums.
+    f = FitWindowToPicture(32767, 32767, m, 1024, 740, 800, 600);
+    EXPECT_EQ(f.width, 1024);
+}
+
+} // namespace
