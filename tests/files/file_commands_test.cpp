@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -132,6 +133,46 @@ TEST_F(Files, ABmpSavesAndLoadsBackExactlyAndBecomesTheDocument) {
     EXPECT_EQ(MainCaption(), path + L" - Kolvex");
 }
 
+TEST_F(Files, ARelativeNameIsKeptAsTheFullPath) {
+    MakeSavedPicture(Path(L"rel.bmp"));
+    wchar_t before[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder_.c_str()));
+    ASSERT_TRUE(CreateCanvasImage(5, 5, true));
+    const bool loaded = LoadImageFile(L"rel.bmp");
+    // A dialog that changes the current folder must not move where Save writes.
+    SetCurrentDirectoryW(before);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(Utf8ToWide(g_document.path), Path(L"rel.bmp"));
+    EXPECT_EQ(MainCaption(), Path(L"rel.bmp") + L" - Kolvex");
+    WritePixel(CanvasPixels(), 0, 0, 0xFF00FF00u);
+    Post(g_app.main, WM_COMMAND, 103);
+    ASSERT_TRUE(LoadImageFile(Path(L"rel.bmp")));
+    EXPECT_EQ(PictureAt(0, 0), 0xFF00FF00u);
+}
+
+TEST_F(Files, ALargePictureGrowsTheWindowUpToTheWorkAreaAndASmallOneNeverShrinksIt) {
+    RECT work;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    ASSERT_TRUE(CreateCanvasImage(2000, 1500, true));
+    ASSERT_TRUE(SaveImageFile(Path(L"big.bmp")));
+    ASSERT_TRUE(CreateCanvasImage(10, 10, true));
+    ASSERT_TRUE(SaveImageFile(Path(L"small.bmp")));
+    RECT before;
+    GetWindowRect(g_app.main, &before);
+    ASSERT_TRUE(LoadImageFile(Path(L"big.bmp")));
+    RECT after;
+    GetWindowRect(g_app.main, &after);
+    EXPECT_EQ(after.right - after.left, work.right - work.left);
+    EXPECT_EQ(after.bottom - after.top, work.bottom - work.top);
+    EXPECT_EQ(after.left, before.left) << "it keeps its place";
+    ASSERT_TRUE(LoadImageFile(Path(L"small.bmp")));
+    RECT last;
+    GetWindowRect(g_app.main, &last);
+    EXPECT_EQ(last.right - last.left, after.right - after.left);
+    EXPECT_EQ(last.bottom - last.top, after.bottom - after.top);
+}
+
 TEST_F(Files, PngJpegAndGifGoThroughGdiplus) {
     struct Case {
         const wchar_t* name;
@@ -153,6 +194,26 @@ TEST_F(Files, PngJpegAndGifGoThroughGdiplus) {
         }
     }
     EXPECT_TRUE(NoTempFileLeft());
+}
+
+TEST_F(Files, AGifOfMoreThan256ColoursIsReducedButKeepsItsLook) {
+    // A smooth two-way gradient of 4,096 colours.
+    ASSERT_TRUE(CreateCanvasImage(64, 64, false));
+    const PixelView v = CanvasPixels();
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            WritePixel(v, x, y,
+                       0xFF000000u | static_cast<uint32_t>(x * 4) << 16 | static_cast<uint32_t>(y * 4) << 8 | 0x80);
+    const std::vector<uint32_t> original(g_canvas.pixels, g_canvas.pixels + 64 * 64);
+    ASSERT_TRUE(SaveImageFile(Path(L"many.gif")));
+    ASSERT_TRUE(LoadImageFile(Path(L"many.gif")));
+    int worst = 0;
+    for (int i = 0; i < 64 * 64; ++i)
+        for (int shift : {0, 8, 16})
+            worst = std::max(worst, std::abs(static_cast<int>((original[i] >> shift & 0xFF) -
+                                                              (g_canvas.pixels[i] >> shift & 0xFF))));
+    EXPECT_GT(worst, 0) << "4,096 colours cannot all survive";
+    EXPECT_LE(worst, 24) << "but each stays close to its own";
 }
 
 TEST_F(Files, ATargetThatCannotBeWrittenKeepsTheFileAndTheChanges) {
