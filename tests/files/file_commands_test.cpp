@@ -79,11 +79,13 @@ protected:
         RemoveDirectoryW(folder_.c_str());
     }
     std::wstring Path(const wchar_t* name) const { return folder_ + L"\\" + name; }
-    // A picture with a red pixel at (3, 2) on white, saved as path.
+    // A picture with a red pixel at (3, 2) and a green one of alpha 0 at (5, 5) on white, saved as path. The
+    // alpha byte means nothing in the picture, so the green must come back green, not transparent.
     void MakeSavedPicture(const std::wstring& path) {
         ASSERT_TRUE(CreateCanvasImage(40, 30, false));
         FillPixels(CanvasPixels(), 0xFFFFFFFFu);
         WritePixel(CanvasPixels(), 3, 2, 0xFFFF0000u);
+        WritePixel(CanvasPixels(), 5, 5, 0x0000FF00u);
         ASSERT_TRUE(SaveImageFile(path));
     }
     bool NoTempFileLeft() const {
@@ -190,6 +192,7 @@ TEST_F(Files, PngJpegAndGifGoThroughGdiplus) {
         EXPECT_EQ(g_canvas.width, 40);
         if (c.exact) {
             EXPECT_EQ(PictureAt(3, 2), 0xFFFF0000u) << WideToUtf8(c.name);
+            EXPECT_EQ(PictureAt(5, 5), 0xFF00FF00u) << WideToUtf8(c.name);
             EXPECT_EQ(PictureAt(20, 20), 0xFFFFFFFFu) << WideToUtf8(c.name);
         }
     }
