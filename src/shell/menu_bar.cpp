@@ -208,6 +208,11 @@ template <size_t N> HMENU BuildPopup(AppendMenuWFn appendW, const MenuItemDef (&
 
 } // namespace
 
+void AppendMenuText(HMENU menu, UINT flags, UINT_PTR id, const wchar_t* text) {
+    static const AppendMenuWFn appendW = LookUpAppendMenuW();
+    AddItem(appendW, menu, flags, id, text);
+}
+
 HMENU BuildMenuBar() {
     const AppendMenuWFn appendW = LookUpAppendMenuW();
     g_menuBar = CreateMenu();
@@ -269,7 +274,15 @@ void OnMenuSelect(int item, UINT flags, HMENU menu) {
         ShowPopupHelp(item, menu);
         return;
     }
-    if (item >= kCmdRecentFirst && item <= kCmdRecentLast) return; // the list is empty until files are kept
+    if (item >= kCmdRecentFirst && item <= kCmdRecentLast) {
+        // The list may have shrunk while the menu was open.
+        const int index = item - kCmdRecentFirst;
+        if (index < RecentFileCount()) {
+            const std::wstring help = L"Opens recent picture '" + RecentFileAt(index) + L"'";
+            SetStatusText(kStatusMessage, help.c_str());
+        }
+        return;
+    }
     const std::wstring help = CommandHelpText(item);
     if (!help.empty()) SetStatusText(kStatusMessage, help.c_str());
 }

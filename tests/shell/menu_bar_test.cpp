@@ -12,7 +12,14 @@
 
 namespace {
 
-using Menus = AppFixture;
+// Starts without recent files, whatever earlier tests left in the registry.
+class Menus : public AppFixture {
+protected:
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kolvex\\RecentFiles");
+        AppFixture::SetUp();
+    }
+};
 
 struct Item {
     std::wstring path; // "File/Recent Files" style, without accelerators
