@@ -67,6 +67,8 @@ protected:
         g_getSaveFileName = &GetSaveFileNameW;
         g_regCreateKey = &RegCreateKeyExW;
         AppFixture::TearDown();
+        // The files saved here joined the recent list; they are about to go.
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kolvex\\RecentFiles");
         // Empty the folder, then remove it.
         WIN32_FIND_DATAW fd;
         HANDLE find = FindFirstFileW((folder_ + L"\\*").c_str(), &fd);

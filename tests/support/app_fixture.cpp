@@ -20,6 +20,7 @@ void AppFixture::SetUp() {
     g_view = {};
     g_canvasState = {};
     g_app = {};
+    ForgetMessageBoxAnswer();
     HWND main = StartApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(main, nullptr);
     SetForegroundWindow(main);
@@ -184,6 +185,8 @@ HWND FindThreadDialog() {
     EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
     return box;
 }
+
+void ForgetMessageBoxAnswer() { g_boxAnswer = {}; }
 
 void AnswerNextMessageBox(int button) {
     g_boxAnswer = {};

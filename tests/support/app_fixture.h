@@ -41,6 +41,8 @@ std::wstring DialogStaticText(HWND dialog);
 // inside the box's own loop; MessageBoxWasAnswered then gives "caption|text".
 void AnswerNextMessageBox(int button);
 bool MessageBoxWasAnswered(std::wstring* captionAndText);
+// Clears what the last answered box said, so a test does not see an earlier test's box.
+void ForgetMessageBoxAnswer();
 
 uint32_t PictureAt(int x, int y);
 // Red, green and blue of a picture pixel, alpha dropped.
