@@ -46,7 +46,7 @@ make_picture levels 'split("0 25 83 149 223 255", L, " "); split("0 9 255", G, "
 
 # name | file | picture | ImageMagick output options | BMP layout | with GDI+ | without GDI+
 # exact: the saved file shows the same pixels; psnr: at least JPEG_MIN_PSNR; opens: loads without a crash (the
-# own reader reads RLE and bit-field rows as plain rows, by design); refused: does not open.
+# own reader takes RLE and bit-field rows as plain rows; it is not meant to decode them); refused: does not open.
 cases=(
     "1-bit      |v1.bmp    |true  |+dither -colors 2 -compress none BMP3:          |40 1 0   |exact|exact"
     "4-bit      |v4.bmp    |true  |+dither -colors 16 -compress none BMP3:         |40 4 0   |exact|exact"
