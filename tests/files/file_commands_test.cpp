@@ -13,6 +13,7 @@
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "files/file_commands.h"
+#include "files/files_fixture.h"
 #include "files/image_load.h"
 #include "files/image_save.h"
 #include "shell/main_window.h"
@@ -22,99 +23,6 @@
 #include "toolbox/tool_state.h"
 
 namespace {
-
-std::wstring TestFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"kolvex_filetest_" + std::to_wstring(GetCurrentProcessId());
-}
-
-std::vector<char> ReadBytes(const std::wstring& path) {
-    HANDLE h =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    std::vector<char> bytes;
-    if (h == INVALID_HANDLE_VALUE) return bytes;
-    char buf[65536];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
-        bytes.insert(bytes.end(), buf, buf + got);
-    CloseHandle(h);
-    return bytes;
-}
-
-void WriteBytes(const std::wstring& path, const std::vector<char>& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-class Files : public AppFixture {
-protected:
-    void SetUp() override {
-        AppFixture::SetUp();
-        folder_ = TestFolder();
-        CreateDirectoryW(folder_.c_str(), nullptr);
-        g_getOpenFileName = &FakeDialog;
-        g_getSaveFileName = &FakeDialog;
-        s_answer.clear();
-        s_calls = 0;
-    }
-    void TearDown() override {
-        g_getOpenFileName = &GetOpenFileNameW;
-        g_getSaveFileName = &GetSaveFileNameW;
-        g_regCreateKey = &RegCreateKeyExW;
-        AppFixture::TearDown();
-        // The files saved here joined the recent list; they are about to go.
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kolvex\\RecentFiles");
-        // Empty the folder, then remove it.
-        WIN32_FIND_DATAW fd;
-        HANDLE find = FindFirstFileW((folder_ + L"\\*").c_str(), &fd);
-        if (find != INVALID_HANDLE_VALUE) {
-            do
-                DeleteFileW((folder_ + L"\\" + fd.cFileName).c_str());
-            while (FindNextFileW(find, &fd));
-            FindClose(find);
-        }
-        RemoveDirectoryW(folder_.c_str());
-    }
-    std::wstring Path(const wchar_t* name) const { return folder_ + L"\\" + name; }
-    // A picture with a red pixel at (3, 2) and a green one of alpha 0 at (5, 5) on white, saved as path. The
-    // alpha byte means nothing in the picture, so the green must come back green, not transparent.
-    void MakeSavedPicture(const std::wstring& path) {
-        ASSERT_TRUE(CreateCanvasImage(40, 30, false));
-        FillPixels(CanvasPixels(), 0xFFFFFFFFu);
-        WritePixel(CanvasPixels(), 3, 2, 0xFFFF0000u);
-        WritePixel(CanvasPixels(), 5, 5, 0x0000FF00u);
-        ASSERT_TRUE(SaveImageFile(path));
-    }
-    bool NoTempFileLeft() const {
-        WIN32_FIND_DATAW fd;
-        HANDLE find = FindFirstFileW((folder_ + L"\\*.kolvex~").c_str(), &fd);
-        if (find == INVALID_HANDLE_VALUE) return true;
-        FindClose(find);
-        return false;
-    }
-
-    // The dialog answers with s_answer and the filter in s_filter; an empty answer is a cancel.
-    static BOOL WINAPI FakeDialog(LPOPENFILENAMEW ofn) {
-        ++s_calls;
-        s_shownFile = ofn->lpstrFile;
-        s_shownFilter = static_cast<int>(ofn->nFilterIndex);
-        if (s_answer.empty()) return FALSE;
-        wcsncpy(ofn->lpstrFile, s_answer.c_str(), ofn->nMaxFile);
-        if (s_filter) ofn->nFilterIndex = static_cast<DWORD>(s_filter);
-        return TRUE;
-    }
-    static inline std::wstring s_answer;
-    static inline int s_filter = 0;
-    static inline int s_calls = 0;
-    static inline std::wstring s_shownFile;
-    static inline int s_shownFilter = 0;
-    std::wstring folder_;
-};
 
 TEST_F(Files, ABmpSavesAndLoadsBackExactlyAndBecomesTheDocument) {
     const std::wstring path = Path(L"one.bmp");
