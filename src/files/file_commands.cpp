@@ -64,10 +64,14 @@ void NewPicture() {
     if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
 }
 
-bool OpenPictureFile(const std::wstring& path) {
-    if (LoadImageFile(path)) return true;
+void ReportOpenFailure(const std::wstring& path) {
     const std::wstring text = L"Could not open '" + std::wstring(FileNamePart(path)) + L"'.";
     SetStatusText(kStatusMessage, text.c_str());
+}
+
+bool OpenPictureFile(const std::wstring& path) {
+    if (LoadImageFile(path)) return true;
+    ReportOpenFailure(path);
     return false;
 }
 

@@ -22,6 +22,8 @@ void RegisterBmpAssociation();
 // Opens a picture named outside the Open dialog (command line, dropped file); a file that cannot be read
 // leaves the picture and says so in the status bar.
 bool OpenPictureFile(const std::wstring& path);
+// The status text of a picture that could not be opened.
+void ReportOpenFailure(const std::wstring& path);
 
 // The common dialogs and the registry call the commands use; tests put their own in front of the system's.
 using FileDialogFn = BOOL(WINAPI*)(LPOPENFILENAMEW);

@@ -149,7 +149,7 @@ static void OnDropFiles(HDROP drop) {
     DragFinish(drop);
     if (name.empty()) return;
     // Dropping replaces the picture, so unsaved changes get the same question as Open.
-    if (g_document.modified && !AskToSaveChanges()) return;
+    if (!AskToSaveChanges()) return;
     (void)OpenPictureFile(name); // a file that cannot be read leaves the picture as it is
 }
 
