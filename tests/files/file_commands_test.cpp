@@ -180,18 +180,15 @@ TEST_F(Files, HostileAndBrokenFilesLeaveThePictureAlone) {
     WriteBytes(Path(L"empty.bmp"), {});
     WritePixel(CanvasPixels(), 1, 1, 0xFF0000FFu);
     PushUndoSnapshot();
-    const size_t levels = g_undo.undo.size();
-    const std::wstring caption = MainCaption();
+    const DocumentLook before = LookOfDocument();
+    ASSERT_TRUE(before.modified);
     for (const wchar_t* name : {L"hostile.bmp", L"noise.png", L"empty.bmp", L"missing.bmp"}) {
         s_answer = Path(name);
         AnswerNextMessageBox(IDNO); // do not save the changes first
         Post(g_app.main, WM_COMMAND, 102);
         EXPECT_EQ(GetStatusText(kStatusMessage), L"Could not open '" + std::wstring(name) + L"'.");
-        EXPECT_EQ(g_canvas.width, 640);
         EXPECT_EQ(PictureAt(1, 1), 0xFF0000FFu);
-        EXPECT_EQ(g_undo.undo.size(), levels);
-        EXPECT_EQ(MainCaption(), caption);
-        EXPECT_TRUE(g_document.modified);
+        ExpectSameLook(before);
     }
 }
 
@@ -242,18 +239,6 @@ TEST_F(Files, NewAsksFirstAndGivesAWhiteUntitledPicture) {
     EXPECT_EQ(PictureAt(639, 479), 0xFFFFFFFFu);
     EXPECT_TRUE(g_undo.undo.empty());
     EXPECT_EQ(MainCaption(), L"Untitled - Kolvex");
-}
-
-// A real HDROP, as the shell hands one over: a DROPFILES header and a double-terminated list of names.
-HGLOBAL MakeDrop(const std::wstring& name) {
-    const size_t bytes = sizeof(DROPFILES) + (name.size() + 2) * sizeof(wchar_t);
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
-    df->pFiles = sizeof(DROPFILES);
-    df->fWide = TRUE;
-    std::memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), name.c_str(), name.size() * sizeof(wchar_t));
-    GlobalUnlock(mem);
-    return mem;
 }
 
 TEST_F(Files, ADroppedFileOnAChangedPictureAsksFirst) {

@@ -8,15 +8,11 @@
 #include <vector>
 
 #include "document/canvas_image.h"
+#include "document/undo_history.h"
 #include "files/file_commands.h"
 #include "files/image_save.h"
+#include "shell/status_bar.h"
 #include "support/app_fixture.h"
-
-inline std::wstring TestFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"kolvex_filetest_" + std::to_wstring(GetCurrentProcessId());
-}
 
 inline std::vector<char> ReadBytes(const std::wstring& path) {
     HANDLE h =
@@ -40,12 +36,30 @@ inline void WriteBytes(const std::wstring& path, const std::vector<char>& bytes)
 
 inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// What the user sees of the document; a refused open must leave all of it as it was.
+struct DocumentLook {
+    int width = 0, height = 0;
+    size_t undoLevels = 0;
+    std::wstring caption;
+    bool modified = false;
+};
+inline DocumentLook LookOfDocument() {
+    return {g_canvas.width, g_canvas.height, g_undo.undo.size(), MainCaption(), g_document.modified};
+}
+inline void ExpectSameLook(const DocumentLook& before) {
+    const DocumentLook now = LookOfDocument();
+    EXPECT_EQ(now.width, before.width);
+    EXPECT_EQ(now.height, before.height);
+    EXPECT_EQ(now.undoLevels, before.undoLevels);
+    EXPECT_EQ(now.caption, before.caption);
+    EXPECT_EQ(now.modified, before.modified);
+}
+
 class Files : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        folder_ = TestFolder();
-        CreateDirectoryW(folder_.c_str(), nullptr);
+        folder_ = MakeTestFolder(L"kolvex_filetest_");
         g_getOpenFileName = &FakeDialog;
         g_getSaveFileName = &FakeDialog;
         s_answer.clear();
@@ -58,16 +72,7 @@ protected:
         AppFixture::TearDown();
         // The files saved here joined the recent list; they are about to go.
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kolvex\\RecentFiles");
-        // Empty the folder, then remove it.
-        WIN32_FIND_DATAW fd;
-        HANDLE find = FindFirstFileW((folder_ + L"\\*").c_str(), &fd);
-        if (find != INVALID_HANDLE_VALUE) {
-            do
-                DeleteFileW((folder_ + L"\\" + fd.cFileName).c_str());
-            while (FindNextFileW(find, &fd));
-            FindClose(find);
-        }
-        RemoveDirectoryW(folder_.c_str());
+        RemoveTestFolder(folder_);
     }
     std::wstring Path(const wchar_t* name) const { return folder_ + L"\\" + name; }
     // A picture with a red pixel at (3, 2) and a green one of alpha 0 at (5, 5) on white, saved as path. The

@@ -79,19 +79,17 @@ TEST_F(NoGdiplus, DISABLED_APngDoesNotLoadAndThePictureStays) {
     WriteBytes(path, std::vector<char>(std::begin(kRedPng), std::end(kRedPng)));
     WritePixel(CanvasPixels(), 5, 5, 0xFF00FF00u);
     PushUndoSnapshot();
-    const size_t levels = g_undo.undo.size();
-    const std::wstring caption = MainCaption();
+    const DocumentLook before = LookOfDocument();
+    ASSERT_EQ(before.width, 640);
+    ASSERT_EQ(before.height, 480);
+    ASSERT_TRUE(before.modified);
     s_answer = path;
     AnswerNextMessageBox(IDNO); // do not save the changes first
     Post(g_app.main, WM_COMMAND, 102);
     EXPECT_TRUE(MessageBoxWasAnswered(nullptr));
     EXPECT_EQ(GetStatusText(kStatusMessage), L"Could not open 'x.png'.");
-    EXPECT_EQ(g_canvas.width, 640);
-    EXPECT_EQ(g_canvas.height, 480);
     EXPECT_EQ(PictureAt(5, 5), 0xFF00FF00u);
-    EXPECT_EQ(g_undo.undo.size(), levels);
-    EXPECT_EQ(MainCaption(), caption);
-    EXPECT_TRUE(g_document.modified);
+    ExpectSameLook(before);
 }
 
 TEST_F(NoGdiplus, DISABLED_SaveAsPngSaysGdiplusIsNeededAndKeepsTheChanges) {

@@ -103,18 +103,6 @@ TEST_F(MainWindow, WheelOnTheMainWindowReachesTheCanvasOnce) {
     EXPECT_EQ(g_view.scrollX, 0);
 }
 
-// An HDROP as the shell builds it: DROPFILES, then the wide names, each ended by a null, then one more.
-HGLOBAL MakeDrop(const std::wstring& name) {
-    const size_t bytes = sizeof(DROPFILES) + (name.size() + 2) * sizeof(wchar_t);
-    HGLOBAL h = GlobalAlloc(GHND, bytes);
-    auto* df = static_cast<DROPFILES*>(GlobalLock(h));
-    df->pFiles = sizeof(DROPFILES);
-    df->fWide = TRUE;
-    std::memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), name.c_str(), name.size() * sizeof(wchar_t));
-    GlobalUnlock(h);
-    return h;
-}
-
 TEST_F(MainWindow, ADroppedNameOfThreeHundredCharactersArrivesWhole) {
     const std::wstring name = L"C:\\drop\\" + std::wstring(288, L'p') + L".bmp";
     ASSERT_EQ(name.size(), 300u);

@@ -97,24 +97,13 @@ class RecentFiles : public AppFixture {
 protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + L"kolvex_recenttest_" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(folder_.c_str(), nullptr);
+        folder_ = MakeTestFolder(L"kolvex_recenttest_");
         AppFixture::SetUp(); // start-up reads the now empty list
     }
     void TearDown() override {
         AppFixture::TearDown();
         RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
-        WIN32_FIND_DATAW fd;
-        HANDLE find = FindFirstFileW((folder_ + L"\\*").c_str(), &fd);
-        if (find != INVALID_HANDLE_VALUE) {
-            do
-                DeleteFileW((folder_ + L"\\" + fd.cFileName).c_str());
-            while (FindNextFileW(find, &fd));
-            FindClose(find);
-        }
-        RemoveDirectoryW(folder_.c_str());
+        RemoveTestFolder(folder_);
     }
     std::wstring Path(const std::wstring& name) const { return folder_ + L"\\" + name; }
     // A white picture width pixels wide, so that loading it can be recognised, saved as path.

@@ -1,5 +1,8 @@
 #include "support/app_fixture.h"
 
+#include <shlobj.h>
+
+#include <cstring>
 #include <cwchar>
 
 #include "document/canvas_image.h"
@@ -101,6 +104,37 @@ void CanvasDrag(int button, int x0, int y0, int x1, int y1, int steps) {
     for (int i = 1; i <= steps; ++i)
         CanvasMove(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps, button == 1 ? MK_LBUTTON : MK_RBUTTON);
     CanvasRelease(button, x1, y1);
+}
+
+std::wstring MakeTestFolder(const wchar_t* prefix) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + prefix + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+void RemoveTestFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do
+            DeleteFileW((folder + L"\\" + fd.cFileName).c_str());
+        while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+HGLOBAL MakeDrop(const std::wstring& name) {
+    const size_t bytes = sizeof(DROPFILES) + (name.size() + 2) * sizeof(wchar_t);
+    HGLOBAL h = GlobalAlloc(GHND, bytes);
+    auto* df = static_cast<DROPFILES*>(GlobalLock(h));
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), name.c_str(), name.size() * sizeof(wchar_t));
+    GlobalUnlock(h);
+    return h;
 }
 
 uint32_t PictureAt(int x, int y) {

@@ -44,6 +44,13 @@ bool MessageBoxWasAnswered(std::wstring* captionAndText);
 // Clears what the last answered box said, so a test does not see an earlier test's box.
 void ForgetMessageBoxAnswer();
 
+// A folder of this test process's own under the temporary folder, named prefix and the process id; created.
+std::wstring MakeTestFolder(const wchar_t* prefix);
+// Deletes the files in folder, then the folder.
+void RemoveTestFolder(const std::wstring& folder);
+// A real HDROP as the shell builds it for one file: DROPFILES, the wide name, a null, then one more.
+HGLOBAL MakeDrop(const std::wstring& name);
+
 uint32_t PictureAt(int x, int y);
 // Red, green and blue of a picture pixel, alpha dropped.
 uint32_t PictureRgb(int x, int y);
