@@ -29,16 +29,10 @@ done
 echo "$n red pixels"
 
 # Each edge, at its middle, is red across the pen's width; inside and outside are white.
-for pt in "180 78" "180 80" "180 82" "180 197" "180 201" "98 140" "102 140" "257 140" "261 140"; do
-    read -r x y <<<"$pt"
-    c=$(pixel_at "$shot" $((OX + x)) $((OY + y)))
-    [[ $c == ff0000 ]] || fail "picture pixel $x,$y on the outline is $c, expected ff0000 (see $shot)"
-done
-for pt in "180 140" "180 86" "180 74" "92 140" "268 140" "180 208"; do
-    read -r x y <<<"$pt"
-    c=$(pixel_at "$shot" $((OX + x)) $((OY + y)))
-    [[ $c == ffffff ]] || fail "picture pixel $x,$y off the outline is $c, expected ffffff (see $shot)"
-done
+expect_colour "$shot" ff0000 "$OX" "$OY" "picture pixel on the outline" \
+    "180 78" "180 80" "180 82" "180 197" "180 201" "98 140" "102 140" "257 140" "261 140"
+expect_colour "$shot" ffffff "$OX" "$OY" "picture pixel off the outline" \
+    "180 140" "180 86" "180 74" "92 140" "268 140" "180 208"
 # Nothing red beyond the box and half the pen.
 inside=$(count_color "$shot" ff0000 "169x129+$((OX + 96))+$((OY + 76))")
 ((inside == n)) || fail "$((n - inside)) red pixels outside the rectangle's outline"

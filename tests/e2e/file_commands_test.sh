@@ -27,17 +27,11 @@ draw_box() {
 # box_in_file <file> <x> <y>: the red outline of draw_box, a 5-pixel pen centred on the box's edges, is in the
 # file where the drag put it, with white inside and around it, and the blue block kept.
 box_in_file() {
-    local file=$1 x=$2 y=$3 pt px py c
-    for pt in "80 0" "80 -2" "80 2" "80 119" "0 60" "-2 60" "159 60" "161 60"; do
-        read -r px py <<<"$pt"
-        c=$(pixel_at "$file" $((x + px)) $((y + py)))
-        [[ $c == ff0000 ]] || fail "$file: pixel $((x + px)),$((y + py)) of the outline is $c, not red"
-    done
-    for pt in "80 60" "80 6" "80 -6" "-8 60" "168 60" "80 128"; do
-        read -r px py <<<"$pt"
-        c=$(pixel_at "$file" $((x + px)) $((y + py)))
-        [[ $c == ffffff ]] || fail "$file: pixel $((x + px)),$((y + py)) off the outline is $c, not white"
-    done
+    local file=$1 x=$2 y=$3
+    expect_colour "$file" ff0000 "$x" "$y" "outline pixel (from the box's corner)" \
+        "80 0" "80 -2" "80 2" "80 119" "0 60" "-2 60" "159 60" "161 60"
+    expect_colour "$file" ffffff "$x" "$y" "pixel off the outline (from the box's corner)" \
+        "80 60" "80 6" "80 -6" "-8 60" "168 60" "80 128"
     [[ $(pixel_at "$file" 605 405) == 0000ff ]] || fail "$file: the blue block is gone"
 }
 

@@ -91,6 +91,18 @@ pixel_at() {
     convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6 | tr 'A-F' 'a-f'
 }
 
+# expect_colour <png> <rrggbb> <origin-x> <origin-y> <what> "x y"...: fails unless every point, taken from the
+# origin, has exactly that colour.
+expect_colour() {
+    local png=$1 want=$2 ox=$3 oy=$4 what=$5 pt x y c
+    shift 5
+    for pt in "$@"; do
+        read -r x y <<<"$pt"
+        c=$(pixel_at "$png" $((ox + x)) $((oy + y)))
+        [[ $c == "$want" ]] || fail "$what $x,$y is $c, expected $want (see $png)"
+    done
+}
+
 # color_mask <png> <rrggbb> <WxH+X+Y>: prints the area as H lines of W characters, 1 where the
 # pixel is exactly that colour, 0 elsewhere. Cheap enough to scan a whole window with awk.
 color_mask() {

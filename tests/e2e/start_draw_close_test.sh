@@ -45,11 +45,8 @@ oy=$((wy + py))
 shot=$shots-1-start.png
 [[ $(pixel_at "$shot" $((ox + PIC_W)) $((oy + 10))) == 000000 ]] || fail "no black frame right of the picture"
 [[ $(pixel_at "$shot" $((ox + PIC_W + 1)) $((oy + 10))) == 808080 ]] || fail "no grey right of the picture's frame"
-for pt in "0 0" "639 0" "320 200" "0 $((PIC_MIN_VISIBLE_H - 1))" "639 $((PIC_MIN_VISIBLE_H - 1))"; do
-    read -r x y <<<"$pt"
-    c=$(pixel_at "$shot" $((ox + x)) $((oy + y)))
-    [[ $c == ffffff ]] || fail "picture pixel $x,$y is $c, expected ffffff"
-done
+expect_colour "$shot" ffffff "$ox" "$oy" "picture pixel" \
+    "0 0" "639 0" "320 200" "0 $((PIC_MIN_VISIBLE_H - 1))" "639 $((PIC_MIN_VISIBLE_H - 1))"
 visible="${PIC_W}x$PIC_MIN_VISIBLE_H+$ox+$oy"
 [[ $(count_color "$shot" ffffff "$visible") -eq $((PIC_W * PIC_MIN_VISIBLE_H)) ]] ||
     fail "the top $PIC_MIN_VISIBLE_H rows of the new picture are not all white"
@@ -93,10 +90,7 @@ cols=$(path_columns_red "$shot" 100 299)
 ((red >= 200 && red <= 215)) || fail "$red red pixels, expected a 1-pixel line of about 201"
 [[ $(count_color "$shot" ff0000 "201x51+$((ox + 100))+$((oy + 100))") -eq $red ]] ||
     fail "red pixels outside the dragged band"
-for pt in "100 150" "300 100" "200 140"; do
-    read -r x y <<<"$pt"
-    [[ $(pixel_at "$shot" $((ox + x)) $((oy + y))) == ffffff ]] || fail "picture pixel $x,$y off the path is not white"
-done
+expect_colour "$shot" ffffff "$ox" "$oy" "picture pixel off the path" "100 150" "300 100" "200 140"
 
 # The right button paints the background colour: retracing the first half removes it.
 drag 3 $((ox + 100)) $((oy + 100)) $((ox + 200)) $((oy + 125)) 10
