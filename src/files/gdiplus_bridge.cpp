@@ -86,11 +86,7 @@ private:
 } // namespace
 
 static bool ReadHbitmapPixels(HBITMAP bitmap, int width, int height, DecodedPicture* out) {
-    try {
-        out->pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    if (!out->Allocate(width, height)) return false;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -101,13 +97,12 @@ static bool ReadHbitmapPixels(HBITMAP bitmap, int width, int height, DecodedPict
     ScopedGetDC screen(nullptr);
     ScopedMemDC mem(screen.get());
     if (!mem.get()) return false;
-    if (GetDIBits(mem.get(), bitmap, 0, static_cast<UINT>(height), out->pixels.data(), &info, DIB_RGB_COLORS) != height)
+    if (GetDIBits(mem.get(), bitmap, 0, static_cast<UINT>(height), out->pixels.get(), &info, DIB_RGB_COLORS) != height)
         return false;
     // Transparent pixels come back blended onto white but keep their alpha; the picture is opaque.
-    for (uint32_t& p : out->pixels)
-        p |= 0xFF000000u;
-    out->width = width;
-    out->height = height;
+    uint32_t* px = out->pixels.get();
+    for (size_t i = 0, n = out->Count(); i < n; ++i)
+        px[i] |= 0xFF000000u;
     return true;
 }
 

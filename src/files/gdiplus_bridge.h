@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,16 @@
 struct DecodedPicture {
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> pixels;
+    std::unique_ptr<uint32_t[]> pixels;
+    size_t Count() const { return static_cast<size_t>(width) * static_cast<size_t>(height); }
+    // Room for width x height pixels, left uninitialised: every decoder writes each of them. False without
+    // memory.
+    [[nodiscard]] bool Allocate(int w, int h) {
+        pixels.reset(new (std::nothrow) uint32_t[static_cast<size_t>(w) * static_cast<size_t>(h)]);
+        width = pixels ? w : 0;
+        height = pixels ? h : 0;
+        return pixels != nullptr;
+    }
 };
 
 // Any format GDI+ reads, with transparent areas made white. False when GDI+ is missing, cannot read the

@@ -44,14 +44,9 @@ static bool DecodeBmpFile(const std::wstring& path, DecodedPicture* out) {
     const BmpSource src{file.get(), ReadFileAt, static_cast<uint64_t>(size.QuadPart)};
     BmpInfo info;
     if (ReadBmpInfo(src, &info) != BmpError::None) return false;
-    try {
-        out->pixels.assign(static_cast<size_t>(info.width) * static_cast<size_t>(info.height), 0xFFFFFFFFu);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    out->width = info.width;
-    out->height = info.height;
-    return DecodeBmpPixels(src, info, {out->pixels.data(), info.width, info.height}) == BmpError::None;
+    // The decoder writes every pixel, white where the file's rows run short.
+    if (!out->Allocate(info.width, info.height)) return false;
+    return DecodeBmpPixels(src, info, {out->pixels.get(), info.width, info.height}) == BmpError::None;
 }
 
 std::wstring FullPathOf(const std::wstring& path) {
@@ -81,7 +76,7 @@ static void FitMainWindow(int width, int height) {
 static bool ApplyPicture(const std::wstring& fullPath, const DecodedPicture& p) {
     CommitTextBox();
     if (!CreateCanvasImage(p.width, p.height, false)) return false;
-    std::memcpy(g_canvas.pixels, p.pixels.data(), p.pixels.size() * sizeof(uint32_t));
+    std::memcpy(g_canvas.pixels, p.pixels.get(), p.Count() * sizeof(uint32_t));
     g_document.path = WideToUtf8(fullPath);
     ClearUndoStack();
     ClearRedoStack();
@@ -104,7 +99,7 @@ bool LoadImageFile(const std::wstring& path) {
         picture = {};
         if (!DecodeBmpFile(full, &picture)) return false;
     }
-    if (picture.pixels.empty()) return false;
+    if (!picture.pixels) return false;
     return ApplyPicture(full, picture);
 }
 
