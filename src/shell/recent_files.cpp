@@ -151,10 +151,8 @@ void OpenRecentFile(int index) {
             ListChanged();
         return;
     }
-    if (LoadImageFile(path)) {
-        AddRecentFile(path);
-        return;
-    }
+    // A successful load puts the file at the top of the list itself.
+    if (LoadImageFile(path)) return;
     const std::wstring failure = L"Failed to open recent picture:\n" + path;
     OwnedMessageBox(g_app.main, failure.c_str(), L"Kolvex", MB_OK | MB_ICONERROR);
 }

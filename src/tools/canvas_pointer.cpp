@@ -43,13 +43,11 @@ static bool ToolButtonDown(HWND hwnd, int button, POINT client) {
         return true;
     case ToolId::Eraser:
     case ToolId::Brush:
-        PushUndoSnapshot();
-        FreehandButtonDown(s.dragTool, button, s.anchor, GetMessageTime());
-        return true;
     case ToolId::Airbrush:
         PushUndoSnapshot();
         FreehandButtonDown(s.dragTool, button, s.anchor, GetMessageTime());
-        SetTimer(hwnd, kAirbrushTimer, 40, nullptr);
+        // The airbrush goes on spraying while the button is held still.
+        if (s.dragTool == ToolId::Airbrush) SetTimer(hwnd, kAirbrushTimer, 40, nullptr);
         return true;
     case ToolId::Fill: FillAt(button, s.anchor); return true;
     case ToolId::PickColor: PickColorAt(button, s.anchor); return true;
