@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "toolbox/colors.h"
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "shell/app.h"
@@ -21,7 +22,7 @@ static SIZE_T PagefileUsage() {
 int main() {
     if (!StartApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;
     const SIZE_T atStart = PagefileUsage();
-    if (ResizeCanvasImage(4000, 3000, true, false) != ResizeResult::Done) return 2;
+    if (ResizeCanvasImage(4000, 3000, PixelFromColor(g_colors.background), false) != ResizeResult::Done) return 2;
     const int strokes = 30;
     for (int i = 0; i < strokes; ++i) {
         PushUndoSnapshot(); // what every stroke does first

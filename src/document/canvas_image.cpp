@@ -2,19 +2,17 @@
 
 #include <cwchar>
 
+#include "base/status_text.h"
+#include "document/document_state.h"
 #include "document/undo_history.h"
 #include "document/view_state.h"
-#include "shell/main_window.h"
-#include "shell/status_bar.h"
-#include "toolbox/color_box.h"
 
 CanvasImage g_canvas;
 CreateDibSectionFn g_createDibSection = &CreateDIBSection;
 
 PixelView CanvasPixels() { return {g_canvas.pixels, g_canvas.width, g_canvas.height}; }
 
-// Makes a new surface without touching the current picture.
-static bool MakeCanvasSurface(int width, int height, CanvasImage* out) {
+bool MakeCanvasSurface(int width, int height, CanvasImage* out) {
     if (!IsPictureSizeAllowed(width, height)) return false;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -39,23 +37,28 @@ static bool MakeCanvasSurface(int width, int height, CanvasImage* out) {
     return true;
 }
 
-static void ReplaceCanvas(const CanvasImage& fresh) {
-    if (g_canvas.memDC) DeleteDC(g_canvas.memDC);
-    if (g_canvas.dib) DeleteObject(g_canvas.dib);
+void FreeCanvasSurface(CanvasImage& surface) {
+    if (surface.memDC) DeleteDC(surface.memDC);
+    if (surface.dib) DeleteObject(surface.dib);
+    surface = {};
+}
+
+void InstallCanvasSurface(const CanvasImage& fresh) {
+    GdiFlush();
+    FreeCanvasSurface(g_canvas);
     g_canvas = fresh;
 }
 
-bool CreateCanvasImage(int width, int height, bool fill) {
+bool CreateCanvasImage(int width, int height, uint32_t fillPixel) {
     CanvasImage fresh;
     if (!MakeCanvasSurface(width, height, &fresh)) return false;
-    ReplaceCanvas(fresh);
-    // A fresh DIB section is zeroed by the system.
-    if (fill) FillPixels(CanvasPixels(), PixelFromColor(g_colors.background));
+    FillPixels({fresh.pixels, width, height}, fillPixel);
+    InstallCanvasSurface(fresh);
     ClampZoom();
     return true;
 }
 
-ResizeResult ResizeCanvasImage(int width, int height, bool fillWithBackground, bool recordUndo) {
+ResizeResult ResizeCanvasImage(int width, int height, uint32_t fillPixel, bool recordUndo) {
     if (width < 1) width = 1;
     if (height < 1) height = 1;
     if (g_canvas.pixels && width == g_canvas.width && height == g_canvas.height) return ResizeResult::Unchanged;
@@ -64,17 +67,9 @@ ResizeResult ResizeCanvasImage(int width, int height, bool fillWithBackground, b
     CanvasImage fresh;
     if (!MakeCanvasSurface(width, height, &fresh)) return ResizeResult::NoMemory;
     if (recordUndo) PushUndoSnapshot();
-
     // The old surface still exists, so its pixels are copied straight across.
-    const uint32_t fill = fillWithBackground ? PixelFromColor(g_colors.background) : 0xFFFFFFFFu;
-    CopyAnchoredTopLeft(g_canvas.pixels, g_canvas.width, g_canvas.height, {fresh.pixels, width, height}, fill);
-    ReplaceCanvas(fresh);
-
-    g_document.modified = true;
-    ClampZoom();
-    ClampScroll();
-    UpdateWindowTitle();
-    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
+    CopyAnchoredTopLeft(g_canvas.pixels, g_canvas.width, g_canvas.height, {fresh.pixels, width, height}, fillPixel);
+    ReplacePicture(fresh);
     return ResizeResult::Done;
 }
 

@@ -22,16 +22,25 @@ extern CanvasImage g_canvas;
 using CreateDibSectionFn = HBITMAP(WINAPI*)(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD);
 extern CreateDibSectionFn g_createDibSection;
 
-// Replaces the picture by a new width x height one, every pixel the background colour when fill is set
-// and zero otherwise. The old picture is freed only once the new one exists; on failure (including a size
-// outside the picture-size limit) the picture is left exactly as it was and false is returned.
-[[nodiscard]] bool CreateCanvasImage(int width, int height, bool fill);
+// A new width x height surface, its pixels zero, without touching the picture. False (out untouched) when the
+// size is outside the picture-size limit or the system refuses it.
+[[nodiscard]] bool MakeCanvasSurface(int width, int height, CanvasImage* out);
+// Frees a surface that never became the picture.
+void FreeCanvasSurface(CanvasImage& surface);
+// Makes fresh the picture and frees the old one; the document's StartDocument and ReplacePicture call it.
+void InstallCanvasSurface(const CanvasImage& fresh);
+
+// Replaces the picture by a new width x height one with every pixel fillPixel (0xAARRGGBB), keeping the
+// document as it is (the start-up picture). On failure the picture is left exactly as it was.
+[[nodiscard]] bool CreateCanvasImage(int width, int height, uint32_t fillPixel);
+bool CreateCanvasImage(int, int, bool) = delete; // a fill is a pixel, never a flag
 
 // Changes the picture size keeping the old pixels anchored at the top-left; sizes below 1 become 1. The new
-// area takes the background colour with fillWithBackground, opaque white otherwise. Asking for the current
-// size does nothing. On failure the picture, the history and the modified flag are unchanged.
+// area takes fillPixel. Asking for the current size does nothing. On failure the picture, the history and the
+// modified flag are unchanged.
 enum class ResizeResult { Done, Unchanged, TooLarge, NoMemory };
-[[nodiscard]] ResizeResult ResizeCanvasImage(int width, int height, bool fillWithBackground, bool recordUndo);
+[[nodiscard]] ResizeResult ResizeCanvasImage(int width, int height, uint32_t fillPixel, bool recordUndo);
+ResizeResult ResizeCanvasImage(int, int, bool, bool) = delete;
 
 // Shows why a resize failed in status part 0; nothing for success.
 void ReportResizeFailure(ResizeResult result, int width, int height);

@@ -9,14 +9,12 @@
 #include <cstring>
 #include <cwchar>
 
+#include "base/scoped_handles.h"
+#include "base/status_text.h"
+#include "base/ui_thread.h"
 #include "document/canvas_image.h"
+#include "document/document_state.h"
 #include "document/undo_core.h"
-#include "document/view_state.h"
-#include "shell/main_window.h"
-#include "shell/scoped_handles.h"
-#include "shell/status_bar.h"
-#include "tools/shape_tools.h"
-#include "tools/text_tool.h"
 
 UndoHistory g_undo;
 
@@ -193,6 +191,7 @@ static bool CaptureCanvas(UndoEntry* out) {
     std::memcpy(entry.pixels.data(), g_canvas.pixels, static_cast<size_t>(bytes));
     entry.width = g_canvas.width;
     entry.height = g_canvas.height;
+    if (g_documentListener.composeFloating) g_documentListener.composeFloating(entry);
     *out = std::move(entry);
     return true;
 }
@@ -212,6 +211,7 @@ static void SpoolWholeStack(std::vector<UndoEntry>& stack, const std::vector<Und
 }
 
 void PushUndoSnapshot() {
+    AssertUiThread();
     GdiFlush();
     if (!HasPicture()) return;
     const uint64_t bytes = PictureBytes(g_canvas.width, g_canvas.height);
@@ -227,8 +227,7 @@ void PushUndoSnapshot() {
     }
     if (!stored || !TryAppend(g_undo.undo, std::move(entry))) SetStatusText(kStatusMessage, kSnapshotSkipped);
     // The caller changes the picture next, stored level or not, so the document is modified either way.
-    g_document.modified = true;
-    UpdateWindowTitle();
+    MarkDocumentModified();
 }
 
 // The pixels of a spooled entry, read into out without changing the entry; true at once for one in memory.
@@ -255,18 +254,16 @@ static bool ReadBackLevel(const UndoEntry& entry, std::vector<uint32_t>* out) {
 static bool RestoreLevel(const UndoEntry& entry, const uint32_t* pixels) {
     const size_t bytes = static_cast<size_t>(PictureBytes(entry.width, entry.height));
     if (!HasPicture() || entry.width != g_canvas.width || entry.height != g_canvas.height) {
-        if (!CreateCanvasImage(entry.width, entry.height, false)) return false;
-        std::memcpy(g_canvas.pixels, pixels, bytes);
-        ClampZoom();
-        ClampScroll();
-        if (g_app.main) LayoutChildWindows(g_app.main);
-    } else {
-        std::memcpy(g_canvas.pixels, pixels, bytes);
+        CanvasImage fresh;
+        if (!MakeCanvasSurface(entry.width, entry.height, &fresh)) return false;
+        std::memcpy(fresh.pixels, pixels, bytes);
+        ReplacePicture(fresh);
+        return true;
     }
     GdiFlush();
-    g_document.modified = true;
-    UpdateWindowTitle();
-    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
+    std::memcpy(g_canvas.pixels, pixels, bytes);
+    MarkDocumentModified();
+    AnnouncePictureReplaced();
     return true;
 }
 
@@ -289,6 +286,7 @@ static void StepThroughHistory(std::vector<UndoEntry>& from, std::vector<UndoEnt
     }
     DiscardEntry(target); // it is the picture now; its spool file has done its work
     from.pop_back();
+    if (g_documentListener.dropPendingEdits) g_documentListener.dropPendingEdits();
     if (captured) {
         ApplyBudget(to, from, PictureBytes(current.width, current.height), toLimit);
         if (TryAppend(to, std::move(current))) return;
@@ -299,13 +297,14 @@ static void StepThroughHistory(std::vector<UndoEntry>& from, std::vector<UndoEnt
 }
 
 void Undo() {
+    AssertUiThread();
     GdiFlush();
-    if (!IsTextEditingActive() && TakeBackUnfinishedShape()) return;
     if (g_undo.undo.empty()) return;
     StepThroughHistory(g_undo.undo, g_undo.redo, kRedoMemoryBudget, kRedoCleared);
 }
 
 void Redo() {
+    AssertUiThread();
     GdiFlush();
     if (g_undo.redo.empty()) return;
     StepThroughHistory(g_undo.redo, g_undo.undo, kUndoMemoryBudget, kUndoCleared);

@@ -1,8 +1,8 @@
 #include "document/view_state.h"
 
+#include "base/app_windows.h"
 #include "document/canvas_image.h"
-#include "shell/main_window.h"
-#include "tools/text_tool.h"
+#include "document/document_state.h"
 
 ViewState g_view;
 
@@ -14,28 +14,30 @@ int PictureToContent(int64_t v) { return PictureToContent(g_view.zoom, v); }
 
 void ClampZoom() { g_view.zoom = LimitZoom(g_view.zoom, g_canvas.width, g_canvas.height); }
 
-void ClampScroll() {
+static void LimitScrollToCanvas() {
     if (!g_app.canvas) return;
     RECT rc;
     GetClientRect(g_app.canvas, &rc);
     LimitScroll(g_view.zoom, g_canvas.width, g_canvas.height, rc.right, rc.bottom, &g_view.scrollX, &g_view.scrollY);
 }
 
+void ClampScroll() {
+    LimitScrollToCanvas();
+    AnnounceViewChanged(false);
+}
+
 void SetZoom(double factor, const POINT* anchor) {
     factor = LimitZoom(factor, g_canvas.width, g_canvas.height);
     if (anchor && g_app.canvas) {
         const PicturePoint p = ClientToPicture(anchor->x, anchor->y);
-        CommitTextBox();
         g_view.zoom = factor;
         g_view.scrollX = PictureToContent(p.x) - anchor->x;
         g_view.scrollY = PictureToContent(p.y) - anchor->y;
     } else {
-        CommitTextBox();
         g_view.zoom = factor;
     }
-    ClampScroll();
-    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
-    if (g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, FALSE);
+    LimitScrollToCanvas();
+    AnnounceViewChanged(true);
 }
 
 // The pointer when it is over the canvas, else the canvas centre; none without a canvas or a position.
@@ -59,4 +61,16 @@ void ZoomOut() {
     POINT anchor;
     const bool has = ZoomAnchor(&anchor);
     SetZoom(NextZoomOut(g_view.zoom, g_canvas.width, g_canvas.height), has ? &anchor : nullptr);
+}
+
+bool ToggleGrid() {
+    g_view.gridShown = !g_view.gridShown;
+    AnnounceViewChanged(false);
+    return g_view.gridShown;
+}
+
+void SetGridSpacing(int spacing) {
+    g_view.gridSpacing = spacing;
+    g_view.gridShown = true;
+    AnnounceViewChanged(false);
 }

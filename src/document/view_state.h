@@ -22,3 +22,7 @@ void ClampScroll();
 void SetZoom(double factor, const POINT* anchor);
 void ZoomIn();
 void ZoomOut();
+// Shows or hides the grid; returns whether it is shown now.
+bool ToggleGrid();
+// Sets the spacing (picture pixels) and shows the grid.
+void SetGridSpacing(int spacing);

@@ -4,23 +4,23 @@
 
 #include <vector>
 
+#include "base/app_windows.h"
+#include "base/scoped_handles.h"
+#include "base/status_text.h"
+#include "base/text_convert.h"
 #include "document/canvas_image.h"
-#include "document/undo_history.h"
-#include "document/view_state.h"
+#include "document/document_state.h"
 #include "files/file_core.h"
 #include "files/image_load.h"
 #include "files/image_save.h"
-#include "shell/commands.h"
+#include "shell/command_ids.h"
 #include "shell/dialog_frame.h"
-#include "shell/main_window.h"
-#include "shell/scoped_handles.h"
-#include "shell/status_bar.h"
-#include "shell/text_convert.h"
-#include "tools/text_tool.h"
+#include "toolbox/colors.h"
 
 FileDialogFn g_getOpenFileName = &GetOpenFileNameW;
 FileDialogFn g_getSaveFileName = &GetSaveFileNameW;
 RegCreateKeyFn g_regCreateKey = &RegCreateKeyExW;
+void (*g_settleBeforeSave)() = nullptr;
 
 // Long enough for any path the system allows, so no name is ever cut off or refused as too long.
 constexpr size_t kFileBufferChars = 32768;
@@ -45,23 +45,19 @@ bool AskToSaveChanges() {
         OwnedMessageBox(g_app.main, L"Save changes to current picture?", L"Kolvex", MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDNO) return true;
     if (answer != IDYES) return false;
+    if (g_settleBeforeSave) g_settleBeforeSave();
     return SaveDocument(g_app.main);
 }
 
 void NewPicture() {
-    CommitTextBox();
     if (!AskToSaveChanges()) return;
-    if (!CreateCanvasImage(640, 480, true)) {
+    CanvasImage surface;
+    if (!MakeCanvasSurface(640, 480, &surface)) {
         SetStatusText(kStatusMessage, L"Not enough memory for a new picture.");
         return;
     }
-    g_document.path.clear();
-    g_document.modified = false;
-    ClearUndoStack();
-    ClearRedoStack();
-    UpdateWindowTitle();
-    ClampScroll();
-    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
+    FillPixels({surface.pixels, surface.width, surface.height}, PixelFromColor(g_colors.background));
+    StartDocument(surface, L"");
 }
 
 void ReportOpenFailure(const std::wstring& path) {
@@ -82,7 +78,6 @@ static const wchar_t kSaveFilter[] = L"24-bit Bitmap (*.bmp)\0*.bmp\0PNG (*.png)
                                      L"*.jpeg\0GIF (*.gif)\0*.gif\0All Files (*.*)\0*.*\0";
 
 void OpenPicture() {
-    CommitTextBox();
     if (!AskToSaveChanges()) return;
     std::vector<wchar_t> file(kFileBufferChars, L'\0');
     OPENFILENAMEW ofn{};
@@ -99,7 +94,8 @@ void OpenPicture() {
 bool SaveDocumentAs(HWND owner) {
     std::vector<wchar_t> file(kFileBufferChars, L'\0');
     const std::wstring path = DocumentPath();
-    const std::wstring initial = path.empty() ? L"Untitled.bmp" : path;
+    // A name the program cannot write is proposed as a bitmap, under the filter that is preselected for it.
+    const std::wstring initial = path.empty() ? L"Untitled.bmp" : ProposedSaveName(path);
     std::copy(initial.begin(), initial.end(), file.begin());
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;

@@ -6,7 +6,10 @@
 #include <string>
 
 // Asked before the picture is replaced while modified; false means the user cancelled (or the save failed).
+// Its "Yes" settles the pending edits through g_settleBeforeSave before anything is written.
 [[nodiscard]] bool AskToSaveChanges();
+// Registered by the shell at start-up; null settles nothing.
+extern void (*g_settleBeforeSave)();
 // Command 101: a white 640 x 480 picture, after the question.
 void NewPicture();
 // Command 102: the Open dialog, after the question.

@@ -39,19 +39,29 @@ std::wstring_view FileNamePart(std::wstring_view path) {
 
 std::wstring EnsureExtension(std::wstring_view path, int filterIndex, size_t maxLength) {
     std::wstring out(path);
-    if (FileNamePart(path).find(L'.') != std::wstring_view::npos) return out;
+    if (FileNamePart(path).find(L'.') != std::wstring_view::npos && CanSaveUnderOwnName(path)) return out;
     const wchar_t* ext = filterIndex == 2 ? L".png" : filterIndex == 3 ? L".jpg" : filterIndex == 4 ? L".gif" : L".bmp";
     if (out.size() + 4 <= maxLength) out += ext;
     return out;
+}
+
+std::wstring ProposedSaveName(std::wstring_view path) {
+    if (CanSaveUnderOwnName(path)) return std::wstring(path);
+    const std::wstring_view name = FileNamePart(path);
+    const size_t dot = name.rfind(L'.');
+    const size_t keep = dot == std::wstring_view::npos ? path.size() : path.size() - name.size() + dot;
+    return std::wstring(path.substr(0, keep)) + L".bmp";
 }
 
 std::wstring SaveTempName(std::wstring_view path) { return std::wstring(path) + L".kolvex~"; }
 
 WindowFit FitWindowToPicture(int pictureWidth, int pictureHeight, const FitMetrics& m, int workWidth, int workHeight,
                              int currentWidth, int currentHeight) {
+    // The tool box is 56 pixels wide, the colour box and status bar 42 and 22 high; the grips stand 4 pixels out.
+    constexpr long long kGrips = 4;
     // 64-bit so that the largest pictures cannot overflow the sums.
-    long long w = static_cast<long long>(pictureWidth) + 2LL * m.frameX + 56;
-    long long h = static_cast<long long>(pictureHeight) + 2LL * m.frameY + m.caption + m.menu + 64;
+    long long w = static_cast<long long>(pictureWidth) + kGrips + m.canvasEdgeWidth + 56 + m.nonClientWidth;
+    long long h = static_cast<long long>(pictureHeight) + kGrips + m.canvasEdgeHeight + 64 + m.nonClientHeight;
     w = std::max<long long>(std::min<long long>(w, workWidth), currentWidth);
     h = std::max<long long>(std::min<long long>(h, workHeight), currentHeight);
     WindowFit f;

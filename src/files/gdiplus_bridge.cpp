@@ -4,7 +4,7 @@
 #include <new>
 
 #include "files/quantize_core.h"
-#include "shell/scoped_handles.h"
+#include "base/scoped_handles.h"
 
 // The flat API's records, declared here so that no GDI+ header or import library is needed.
 namespace {

@@ -6,18 +6,12 @@
 #include <cstring>
 #include <new>
 
+#include "base/scoped_handles.h"
+#include "base/text_convert.h"
 #include "document/canvas_image.h"
-#include "document/undo_history.h"
-#include "document/view_state.h"
+#include "document/document_state.h"
 #include "files/bmp_core.h"
-#include "files/file_core.h"
 #include "files/gdiplus_bridge.h"
-#include "shell/main_window.h"
-#include "shell/recent_files.h"
-#include "shell/scoped_handles.h"
-#include "shell/status_bar.h"
-#include "shell/text_convert.h"
-#include "tools/text_tool.h"
 
 static size_t ReadFileAt(void* context, uint64_t offset, uint8_t* dst, size_t n) {
     HANDLE file = static_cast<HANDLE>(context);
@@ -59,35 +53,12 @@ std::wstring FullPathOf(const std::wstring& path) {
     return full;
 }
 
-// Grows the main window to show the whole picture, within the work area; it never shrinks or moves.
-static void FitMainWindow(int width, int height) {
-    RECT work;
-    RECT outer;
-    if (!g_app.main || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) || !GetWindowRect(g_app.main, &outer))
-        return;
-    const FitMetrics m{GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME), GetSystemMetrics(SM_CYCAPTION),
-                       GetSystemMetrics(SM_CYMENU)};
-    const WindowFit f = FitWindowToPicture(width, height, m, work.right - work.left, work.bottom - work.top,
-                                           outer.right - outer.left, outer.bottom - outer.top);
-    if (f.resize) SetWindowPos(g_app.main, nullptr, 0, 0, f.width, f.height, SWP_NOMOVE | SWP_NOZORDER);
-}
-
 // Makes the decoded picture the document. The new surface is made first: without it nothing changes.
 static bool ApplyPicture(const std::wstring& fullPath, const DecodedPicture& p) {
-    CommitTextBox();
-    if (!CreateCanvasImage(p.width, p.height, false)) return false;
-    std::memcpy(g_canvas.pixels, p.pixels.get(), p.Count() * sizeof(uint32_t));
-    g_document.path = WideToUtf8(fullPath);
-    ClearUndoStack();
-    ClearRedoStack();
-    g_document.modified = false;
-    UpdateWindowTitle();
-    if (g_app.main) {
-        FitMainWindow(p.width, p.height);
-        LayoutChildWindows(g_app.main);
-        if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
-    }
-    AddRecentFile(fullPath);
+    CanvasImage surface;
+    if (!MakeCanvasSurface(p.width, p.height, &surface)) return false;
+    std::memcpy(surface.pixels, p.pixels.get(), p.Count() * sizeof(uint32_t));
+    StartDocument(surface, fullPath);
     return true;
 }
 

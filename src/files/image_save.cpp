@@ -6,17 +6,14 @@
 #include <new>
 #include <vector>
 
+#include "base/app_windows.h"
+#include "base/scoped_handles.h"
 #include "document/canvas_image.h"
+#include "document/document_state.h"
 #include "files/bmp_core.h"
 #include "files/gdiplus_bridge.h"
 #include "files/image_load.h"
 #include "shell/dialog_frame.h"
-#include "shell/main_window.h"
-#include "shell/recent_files.h"
-#include "shell/scoped_handles.h"
-#include "shell/status_bar.h"
-#include "shell/text_convert.h"
-#include "tools/text_tool.h"
 
 static bool HasPicture() { return g_canvas.pixels && g_canvas.width >= 1 && g_canvas.height >= 1; }
 
@@ -126,7 +123,6 @@ void ReportSaveFailure(SaveResult result) {
 
 bool SaveImageFile(const std::wstring& path) {
     if (path.empty() || !HasPicture()) return false;
-    CommitTextBox();
     const std::wstring full = FullPathOf(path);
     const ImageFormat format = FormatFromExtension(full);
     const SaveResult r = (format == ImageFormat::Bmp || format == ImageFormat::Other) ? WriteBmpFile(full)
@@ -135,9 +131,6 @@ bool SaveImageFile(const std::wstring& path) {
         ReportSaveFailure(r);
         return false;
     }
-    g_document.path = WideToUtf8(full);
-    g_document.modified = false;
-    UpdateWindowTitle();
-    AddRecentFile(full);
+    SetDocumentSaved(full);
     return true;
 }

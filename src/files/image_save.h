@@ -13,7 +13,7 @@ enum class SaveResult { Saved, NoPicture, NoGdiplus, GdiplusIncomplete, GdiplusS
 [[nodiscard]] SaveResult WriteEncodedImage(const std::wstring& path, ImageFormat format);
 // The message box for a failed save; nothing for Saved or NoPicture.
 void ReportSaveFailure(SaveResult result);
-// The document save: settles the text box, writes by the extension (BMP for unknown ones), then takes the path
-// as the document's, clears the modified flag and adds the file to the recent list. A failure is reported and
-// leaves the document as it was.
+// The document save: writes by the extension (BMP for unknown ones), then takes the path as the document's and
+// clears the modified flag. The callers have settled the pending edits. A failure is reported and leaves the
+// document as it was.
 [[nodiscard]] bool SaveImageFile(const std::wstring& path);

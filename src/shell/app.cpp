@@ -5,18 +5,21 @@
 
 #include <cstdlib>
 
+#include "base/text_convert.h"
+#include "base/ui_thread.h"
 #include "capture/snip_window.h"
 #include "document/undo_history.h"
 #include "files/file_commands.h"
 #include "files/image_load.h"
 #include "filters/mosaic_dialog.h"
 #include "shell/command_line_core.h"
-#include "shell/commands.h"
+#include "shell/command_ids.h"
+#include "shell/dialog_frame.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
-#include "shell/text_convert.h"
 #include "tools/canvas_window.h"
+#include "tools/pending_edits.h"
 #include "tools/text_tool.h"
 #include "toolbox/shortcuts.h"
 #include "toolbox/thickness_dialog.h"
@@ -26,7 +29,9 @@
 static void CleanUpAtExit() { ClearUndoHistory(); }
 
 HWND StartApplication(HINSTANCE instance, int showCommand) {
+    MarkUiThread();
     g_app.instance = instance;
+    g_routeMessage = ProcessMessage;
     static bool exitHandlerRegistered = false;
     if (!exitHandlerRegistered) exitHandlerRegistered = std::atexit(CleanUpAtExit) == 0;
     InitCommonControls();
@@ -60,21 +65,16 @@ void ActOnCommandLine(HWND main, const std::vector<std::wstring>& args, const ch
     switch (action.kind) {
     case CommandLineAction::Kind::Capture: PostMessageW(main, WM_COMMAND, kCmdCaptureScreen, 0); break;
     // A file that cannot be read leaves the blank picture and says so in the status bar.
-    case CommandLineAction::Kind::OpenWide: (void)OpenPictureFile(action.widePath); break;
+    case CommandLineAction::Kind::OpenWide:
+        SettlePendingEdits(Settle::Text);
+        (void)OpenPictureFile(action.widePath);
+        break;
     case CommandLineAction::Kind::OpenAnsi:
+        SettlePendingEdits(Settle::Text);
         if (!LoadImageFileAnsi(action.ansiPath)) ReportOpenFailure(AnsiToWide(action.ansiPath));
         break;
     case CommandLineAction::Kind::None: break;
     }
-}
-
-bool CanPanWithSpace() {
-    if (IsTextEditingActive()) return false;
-    HWND focus = GetFocus();
-    if (!focus) return true;
-    if (focus == TextEditWindow()) return false;
-    if (focus == g_app.main || focus == g_app.canvas || focus == g_app.toolBox || focus == g_app.colorBox) return true;
-    return g_app.main && IsChild(g_app.main, focus);
 }
 
 static bool HasClass(HWND w, const wchar_t* name) {

@@ -17,5 +17,3 @@ void ActOnCommandLine(HWND main, const std::vector<std::wstring>& args, const ch
 int RunMessageLoop();
 // Routes one retrieved message: the loop's own key handling first, then translate and dispatch.
 void ProcessMessage(MSG& msg);
-// Whether the Space key may arm panning now.
-bool CanPanWithSpace();

@@ -1,70 +1,52 @@
-// WM_COMMAND dispatch, one function per menu. A command whose feature does not exist yet is taken and does
-// nothing, so no key or item ever claims to have worked.
+// WM_COMMAND dispatch: the settle step at the strength the command asks, then the subsystem that carries it out.
 #include "shell/commands.h"
 
 #include <windows.h>
 
+#include <span>
+
+#include "base/app_windows.h"
 #include "capture/snip_window.h"
 #include "document/undo_history.h"
 #include "document/view_state.h"
 #include "files/file_commands.h"
+#include "filters/filter_commands.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
+#include "tools/shape_tools.h"
+#include "tools/text_tool.h"
+#include "tools/tool_commands.h"
 #include "toolbox/color_box.h"
 #include "toolbox/thickness_dialog.h"
 
-static bool FileCommand(int id) {
-    if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
-        OpenRecentFile(id - kCmdRecentFirst);
-        return true;
-    }
-    switch (id) {
-    case kCmdNew: NewPicture(); return true;
-    case kCmdOpen: OpenPicture(); return true;
-    case kCmdSave: (void)SaveDocument(g_app.main); return true;
-    case kCmdSaveAs: (void)SaveDocumentAs(g_app.main); return true;
-    case kCmdWallpaperTiled: SetWallpaper(true); return true;
-    case kCmdWallpaperCentered: SetWallpaper(false); return true;
-    case kCmdExit:
-        if (g_app.main) SendMessageW(g_app.main, WM_CLOSE, 0, 0);
-        return true;
-    case kCmdClearRecent: ClearRecentFiles(); return true;
-    default: return id == kCmdUploadSftp;
-    }
+namespace {
+
+struct CommandRow {
+    int first, last; // an identifier, or a range of them
+    Settle settle;
+    void (*run)(int id);
+};
+
+void Exit(int) {
+    if (g_app.main) SendMessageW(g_app.main, WM_CLOSE, 0, 0);
 }
 
-static bool EditCommand(int id) {
-    switch (id) {
-    case kCmdUndo: Undo(); return true;
-    case kCmdRedo: Redo(); return true;
-    case kCmdCaptureRegion: StartScreenSnip(); return true;
-    default: return (id >= kCmdCut && id <= kCmdSelectAll) || id == kCmdPathToSelection || id == kCmdStrokePath;
-    }
-}
-
-static void ToggleBand(bool* shown) {
+void ToggleBand(bool* shown) {
     *shown = !*shown;
     if (g_app.main) LayoutChildWindows(g_app.main);
 }
 
-static void RepaintCanvas() {
-    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
-}
-
-static void SetGridSpacing(int id) {
-    static constexpr int kSpacings[] = {1, 2, 4, 8, 16, 32, 64};
-    g_view.gridSpacing = kSpacings[id - kCmdGrid1];
-    for (int item = kCmdGrid1; item <= kCmdGrid64; ++item)
-        CheckMenuCommand(item, item == id);
-    if (!g_view.gridShown) {
-        g_view.gridShown = true;
-        CheckMenuCommand(kCmdShowGrid, true);
+// An unfinished polygon or curve is taken back before the picture's history.
+void UndoCommand(int) {
+    if (!IsTextEditingActive() && TakeBackUnfinishedShape()) {
+        RepaintCanvas();
+        return;
     }
-    RepaintCanvas();
+    Undo();
 }
 
-static bool ViewCommand(int id) {
+void ZoomTo(int id) {
     struct ZoomItem {
         int id;
         double zoom;
@@ -72,58 +54,120 @@ static bool ViewCommand(int id) {
     static constexpr ZoomItem kZooms[] = {{kCmdZoom12, 0.125}, {kCmdZoom25, 0.25}, {kCmdZoom50, 0.5},
                                           {kCmdZoom100, 1},    {kCmdZoom200, 2},   {kCmdZoom400, 4},
                                           {kCmdZoom600, 6},    {kCmdZoom800, 8},   {kCmdZoom1600, 16}};
-    for (const ZoomItem& z : kZooms) {
-        if (z.id != id) continue;
-        SetZoom(z.zoom, nullptr);
-        return true;
-    }
-    switch (id) {
-    case kCmdToggleToolBox: ToggleBand(&g_app.showToolBox); return true;
-    case kCmdToggleColorBox: ToggleBand(&g_app.showColorBox); return true;
-    case kCmdToggleStatusBar: ToggleBand(&g_app.showStatusBar); return true;
-    case kCmdToggleTextToolbar: return true;
-    case kCmdZoomIn: ZoomIn(); return true;
-    case kCmdZoomOut: ZoomOut(); return true;
-    case kCmdShowGrid:
-        g_view.gridShown = !g_view.gridShown;
-        CheckMenuCommand(kCmdShowGrid, g_view.gridShown);
-        RepaintCanvas();
-        return true;
-    default: break;
-    }
-    if (id >= kCmdGrid1 && id <= kCmdGrid64) {
-        SetGridSpacing(id);
-        return true;
-    }
-    return false;
+    for (const ZoomItem& z : kZooms)
+        if (z.id == id) SetZoom(z.zoom, nullptr);
 }
 
-static bool OtherCommand(int id) {
-    if (id == kCmdCaptureScreen) {
-        StartScreenSnip();
-        return true;
+void GridSpacing(int id) {
+    static constexpr int kSpacings[] = {1, 2, 4, 8, 16, 32, 64};
+    SetGridSpacing(kSpacings[id - kCmdGrid1]);
+    for (int item = kCmdGrid1; item <= kCmdGrid64; ++item)
+        CheckMenuCommand(item, item == id);
+    CheckMenuCommand(kCmdShowGrid, true);
+}
+
+constexpr CommandRow kFileRows[] = {
+    {kCmdNew, kCmdNew, Settle::Text, [](int) { NewPicture(); }},
+    {kCmdOpen, kCmdOpen, Settle::Text, [](int) { OpenPicture(); }},
+    {kCmdSave, kCmdSave, Settle::All, [](int) { (void)SaveDocument(g_app.main); }},
+    {kCmdSaveAs, kCmdSaveAs, Settle::All, [](int) { (void)SaveDocumentAs(g_app.main); }},
+    {kCmdWallpaperTiled, kCmdWallpaperTiled, Settle::None, [](int) { SetWallpaper(true); }},
+    {kCmdWallpaperCentered, kCmdWallpaperCentered, Settle::None, [](int) { SetWallpaper(false); }},
+    {kCmdExit, kCmdExit, Settle::None, Exit}, // closing settles by itself
+    {kCmdRecentFirst, kCmdRecentLast, Settle::Text, [](int id) { OpenRecentFile(id - kCmdRecentFirst); }},
+    {kCmdClearRecent, kCmdClearRecent, Settle::None, [](int) { ClearRecentFiles(); }},
+};
+
+constexpr CommandRow kEditRows[] = {
+    {kCmdUndo, kCmdUndo, Settle::None, UndoCommand},
+    {kCmdRedo, kCmdRedo, Settle::None, [](int) { Redo(); }},
+    {kCmdCaptureRegion, kCmdCaptureRegion, Settle::Text, [](int) { StartScreenSnip(); }},
+    {kCmdStrokePath, kCmdStrokePath, Settle::Text, [](int) { StrokePathCommand(); }},
+};
+
+constexpr CommandRow kViewRows[] = {
+    {kCmdToggleToolBox, kCmdToggleToolBox, Settle::None, [](int) { ToggleBand(&g_app.showToolBox); }},
+    {kCmdToggleColorBox, kCmdToggleColorBox, Settle::None, [](int) { ToggleBand(&g_app.showColorBox); }},
+    {kCmdToggleStatusBar, kCmdToggleStatusBar, Settle::None, [](int) { ToggleBand(&g_app.showStatusBar); }},
+    {kCmdZoom100, kCmdZoom1600, Settle::Text, ZoomTo},
+    {kCmdZoom12, kCmdZoom50, Settle::Text, ZoomTo},
+    {kCmdZoomIn, kCmdZoomIn, Settle::Text, [](int) { ZoomIn(); }},
+    {kCmdZoomOut, kCmdZoomOut, Settle::Text, [](int) { ZoomOut(); }},
+    {kCmdShowGrid, kCmdShowGrid, Settle::Text, [](int) { CheckMenuCommand(kCmdShowGrid, ToggleGrid()); }},
+    {kCmdGrid1, kCmdGrid64, Settle::Text, GridSpacing},
+};
+
+constexpr CommandRow kImageRows[] = {
+    {kCmdDrawOpaque, kCmdDrawOpaque, Settle::None, [](int) { ToggleDrawOpaque(); }},
+};
+
+constexpr CommandRow kKeyRows[] = {
+    {kCmdRegisterBmp, kCmdRegisterBmp, Settle::None, [](int) { RegisterBmpAssociation(); }},
+    {kCmdCaptureScreen, kCmdCaptureScreen, Settle::Text, [](int) { StartScreenSnip(); }},
+    {kCmdPathTool, kCmdPathTool, Settle::None, [](int) { ChoosePathTool(); }}, // the tool change settles
+    {kCmdFuzzySelectTool, kCmdFuzzySelectTool, Settle::None, [](int) { ChooseFuzzySelectTool(); }},
+    {kCmdThickness, kCmdThickness, Settle::None, [](int) { OpenThicknessDialog(g_app.main); }},
+};
+
+constexpr CommandRow kColorRows[] = {
+    {kCmdEditColors, kCmdEditColors, Settle::None, [](int) { EditColors(); }},
+};
+
+// The commands whose features are not in the program yet: taken, settled as they will be, and nothing more.
+constexpr CommandRow kNotBuiltYet[] = {
+    {kCmdUploadSftp, kCmdUploadSftp, Settle::All, nullptr},
+    {kCmdCut, kCmdCut, Settle::Text, nullptr},
+    {kCmdCopy, kCmdCopy, Settle::Text, nullptr},
+    {kCmdPaste, kCmdPaste, Settle::All, nullptr},
+    {kCmdClearSelection, kCmdClearSelection, Settle::None, nullptr},
+    {kCmdSelectAll, kCmdSelectAll, Settle::Text, nullptr},
+    {kCmdPathToSelection, kCmdPathToSelection, Settle::None, nullptr},
+    {kCmdToggleTextToolbar, kCmdToggleTextToolbar, Settle::None, nullptr},
+    {kCmdFlipRotate, kCmdFlipRotate, Settle::Text, nullptr},
+    {kCmdStretchSkew, kCmdStretchSkew, Settle::None, nullptr},
+    {kCmdInvertColors, kCmdInvertColors, Settle::Text, nullptr},
+    {kCmdAttributes, kCmdAttributes, Settle::All, nullptr},
+    {kCmdClearImage, kCmdClearImage, Settle::Text, nullptr},
+    {kCmdCropToSelection, kCmdCropToSelection, Settle::Text, nullptr},
+    {kCmdMosaic, kCmdMosaic, Settle::Text, nullptr},
+    {kCmdCheckUpdatesKey, kCmdCheckUpdatesKey, Settle::None, nullptr},
+    {kCmdShortcutsKey, kCmdShortcutsKey, Settle::None, nullptr},
+    {kCmdCheckUpdates, kCmdCheckUpdates, Settle::None, nullptr},
+    {kCmdShortcuts, kCmdShortcuts, Settle::None, nullptr},
+    {kCmdAbout, kCmdAbout, Settle::None, nullptr},
+};
+
+// The routing by hundreds: 1xx File, 2xx Edit, 3xx View, 4xx Image, 5xx keys and buttons, 7xx Colors.
+std::span<const CommandRow> RowsOfHundred(int id) {
+    switch (id / 100) {
+    case 1: return kFileRows;
+    case 2: return kEditRows;
+    case 3: return kViewRows;
+    case 4: return kImageRows;
+    case 5: return kKeyRows;
+    case 7: return kColorRows;
+    default: return {};
     }
-    if (id == kCmdThickness) {
-        OpenThicknessDialog(g_app.main);
-        return true;
-    }
-    if (id == kCmdEditColors) {
-        EditColors();
-        return true;
-    }
-    if (id == kCmdRegisterBmp) {
-        RegisterBmpAssociation();
-        return true;
-    }
-    return (id >= kCmdFlipRotate && id <= kCmdMosaic) || (id >= kCmdCheckUpdatesKey && id <= kCmdThickness) ||
-           (id >= kCmdCheckUpdates && id <= kCmdAbout) || id == kCmdEditColors;
+}
+
+const CommandRow* FindRow(int id) {
+    for (std::span<const CommandRow> rows : {RowsOfHundred(id), std::span<const CommandRow>(kNotBuiltYet)})
+        for (const CommandRow& r : rows)
+            if (id >= r.first && id <= r.last) return &r;
+    return nullptr;
+}
+
+} // namespace
+
+Settle CommandSettleStrength(int id) {
+    const CommandRow* row = FindRow(id);
+    return row ? row->settle : Settle::None;
 }
 
 bool DispatchCommand(int id) {
-    switch (id / 100) {
-    case 1: return FileCommand(id);
-    case 2: return EditCommand(id);
-    case 3: return ViewCommand(id);
-    default: return OtherCommand(id);
-    }
+    const CommandRow* row = FindRow(id);
+    if (!row) return false;
+    SettlePendingEdits(row->settle);
+    if (row->run) row->run(id);
+    return true;
 }

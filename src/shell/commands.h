@@ -1,67 +1,10 @@
-// Command identifiers of the menus and keys, and the dispatch of WM_COMMAND.
+// The dispatch of WM_COMMAND: one table per hundred, each row an identifier with the strength of the settle step
+// that runs before it and the subsystem function that carries it out.
 #pragma once
-
-// Grouped by hundreds: 1xx File, 2xx Edit, 3xx View, 4xx Image, 5xx keys and buttons, 6xx Help, 7xx Colors.
-enum CommandId : int {
-    kCmdNew = 101,
-    kCmdOpen = 102,
-    kCmdSave = 103,
-    kCmdSaveAs = 104,
-    kCmdWallpaperTiled = 105,
-    kCmdWallpaperCentered = 106,
-    kCmdExit = 107,
-    kCmdUploadSftp = 108,
-    kCmdRecentFirst = 120,
-    kCmdRecentLast = 129,
-    kCmdClearRecent = 130,
-    kCmdUndo = 201,
-    kCmdRedo = 202,
-    kCmdCut = 203,
-    kCmdCopy = 204,
-    kCmdPaste = 205,
-    kCmdClearSelection = 206,
-    kCmdSelectAll = 207,
-    kCmdCaptureRegion = 210,
-    kCmdPathToSelection = 211,
-    kCmdStrokePath = 212,
-    kCmdToggleToolBox = 301,
-    kCmdToggleColorBox = 302,
-    kCmdToggleStatusBar = 303,
-    kCmdToggleTextToolbar = 304,
-    kCmdZoom100 = 305,
-    kCmdZoom200 = 306,
-    kCmdZoom400 = 307,
-    kCmdZoom600 = 308,
-    kCmdZoom800 = 309,
-    kCmdZoom1600 = 310,
-    kCmdShowGrid = 311,
-    kCmdZoom12 = 313,
-    kCmdZoom25 = 314,
-    kCmdZoom50 = 315,
-    kCmdGrid1 = 316,
-    kCmdGrid64 = 322,
-    kCmdZoomIn = 323,
-    kCmdZoomOut = 324,
-    kCmdFlipRotate = 401,
-    kCmdStretchSkew = 402,
-    kCmdInvertColors = 403,
-    kCmdAttributes = 404,
-    kCmdClearImage = 405,
-    kCmdDrawOpaque = 406,
-    kCmdCropToSelection = 407,
-    kCmdMosaic = 408,
-    kCmdCheckUpdatesKey = 501,
-    kCmdShortcutsKey = 502,
-    kCmdRegisterBmp = 503,
-    kCmdCaptureScreen = 504,
-    kCmdPathTool = 505,
-    kCmdFuzzySelectTool = 506,
-    kCmdThickness = 507,
-    kCmdCheckUpdates = 601,
-    kCmdShortcuts = 602,
-    kCmdAbout = 603,
-    kCmdEditColors = 701,
-};
+#include "shell/command_ids.h"
+#include "tools/pending_edits.h"
 
 // Carries out a menu or keyboard command; false when the identifier is not a command.
 bool DispatchCommand(int id);
+// What the settle step does before the command; Settle::None also for an identifier that is not a command.
+Settle CommandSettleStrength(int id);

@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/app.h"
-#include "shell/main_window.h"
+#include "base/app_windows.h"
+
+void (*g_routeMessage)(MSG& msg) = nullptr;
 
 namespace {
 
@@ -90,7 +91,12 @@ void RouteOutsideDialog(MSG& msg) {
         DispatchMessageW(&msg);
         return;
     }
-    ProcessMessage(msg);
+    if (g_routeMessage) {
+        g_routeMessage(msg);
+        return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
 }
 
 void RememberFocus(size_t frameIndex) {

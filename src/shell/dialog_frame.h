@@ -37,6 +37,10 @@ HWND AddDialogControl(HWND dialog, DialogControl kind, const wchar_t* text, int 
 // How many modal dialogs are running; only RunModalDialog changes it. Snip triggers and the like check it.
 int ModalDialogDepth();
 
+// The program's own message routing, which a modal loop uses for what is not the dialog's; the shell sets it at
+// start-up (null: translate and dispatch).
+extern void (*g_routeMessage)(MSG& msg);
+
 // Use RunModalDialog.
 void RunModalDialogLoop(HWND dialog, HWND owner, HWND focus, bool* open);
 

@@ -6,21 +6,28 @@
 
 #include "capture/snip_window.h"
 #include "document/canvas_image.h"
+#include "document/document_state.h"
 #include "document/undo_history.h"
 #include "document/view_state.h"
 #include "files/file_commands.h"
+#include "files/file_core.h"
 #include "files/image_load.h"
 #include "shell/commands.h"
 #include "shell/dialog_frame.h"
 #include "shell/menu_bar.h"
+#include "shell/recent_files.h"
 #include "shell/status_bar.h"
 #include "tools/canvas_window.h"
-#include "tools/text_tool.h"
+#include "tools/pending_edits.h"
 #include "toolbox/color_box.h"
 #include "toolbox/shortcuts.h"
+#include "toolbox/tool_actions.h"
+#include "toolbox/tool_box_core.h"
 #include "toolbox/tool_box_window.h"
 
-AppWindows g_app;
+// The smallest client area that still shows the whole tool box, the palette, the status bar and a small canvas.
+constexpr int kMinClientWidth = 270;
+constexpr int kMinClientHeight = kBrushBandBottom + 2 + kColorBoxHeight + kStatusBarHeight;
 
 static void RegisterClassOf(HINSTANCE instance, const wchar_t* name, WNDPROC proc, UINT style, LPCSTR cursor) {
     WNDCLASSEXW wc{};
@@ -56,8 +63,48 @@ static HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, int x, i
                            parent, nullptr, g_app.instance, nullptr);
 }
 
+// Grows the main window so that its client area shows the whole picture with its grips beside the tool box and
+// above the colour box and status bar, within the work area; it never shrinks or moves.
+static void FitMainWindow(int width, int height) {
+    RECT work, outer, client, canvasOuter{}, canvasClient{};
+    if (!g_app.main || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) || !GetWindowRect(g_app.main, &outer) ||
+        !GetClientRect(g_app.main, &client))
+        return;
+    if (g_app.canvas) {
+        GetWindowRect(g_app.canvas, &canvasOuter);
+        GetClientRect(g_app.canvas, &canvasClient);
+    }
+    FitMetrics m;
+    m.nonClientWidth = (outer.right - outer.left) - client.right;
+    m.nonClientHeight = (outer.bottom - outer.top) - client.bottom;
+    m.canvasEdgeWidth = (canvasOuter.right - canvasOuter.left) - canvasClient.right;
+    m.canvasEdgeHeight = (canvasOuter.bottom - canvasOuter.top) - canvasClient.bottom;
+    const WindowFit f = FitWindowToPicture(width, height, m, work.right - work.left, work.bottom - work.top,
+                                           outer.right - outer.left, outer.bottom - outer.top);
+    if (f.resize) SetWindowPos(g_app.main, nullptr, 0, 0, f.width, f.height, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+static void OnPictureSizeChanged(bool newDocument) {
+    if (!g_app.main) return;
+    LayoutChildWindows(g_app.main);
+    if (!newDocument) return;
+    FitMainWindow(g_canvas.width, g_canvas.height);
+    // A new picture replaces whatever an earlier failure said.
+    ShowToolDescription();
+}
+
+static void SettleBeforeSave() { SettlePendingEdits(Settle::All); }
+
+static void RegisterShellListeners() {
+    g_documentListener.titleChanged = UpdateWindowTitle;
+    g_documentListener.pictureSizeChanged = OnPictureSizeChanged;
+    g_documentListener.fileUsed = AddRecentFile;
+    g_settleBeforeSave = SettleBeforeSave;
+}
+
 static LRESULT OnCreate(HWND hwnd) {
     g_app.main = hwnd;
+    RegisterShellListeners();
     HICON icon = LoadIconW(g_app.instance, MAKEINTRESOURCEW(1));
     if (!icon) icon = LoadIconA(nullptr, IDI_APPLICATION);
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -65,12 +112,11 @@ static LRESULT OnCreate(HWND hwnd) {
 
     g_app.canvas = CreateChild(hwnd, WS_EX_CLIENTEDGE, kCanvasClass, kToolBoxWidth, 0, 640, 480);
     g_app.toolBox = CreateChild(hwnd, 0, kToolBoxClass, 0, 0, kToolBoxWidth, 480);
-    if (g_app.toolBox) InitToolBox(g_app.toolBox);
     g_app.colorBox = CreateChild(hwnd, 0, kColorBoxClass, 0, 480, 700, kColorBoxHeight);
     g_app.statusBar = CreateStatusBar(hwnd);
     if (!g_app.canvas) return -1;
     // Without memory for the picture the program still runs, with an empty picture that nothing draws on.
-    (void)CreateCanvasImage(640, 480, true);
+    (void)CreateCanvasImage(640, 480, PixelFromColor(g_colors.background));
     LayoutChildWindows(hwnd);
     UpdateWindowTitle();
     ShowToolDescription();
@@ -109,7 +155,7 @@ void LayoutChildWindows(HWND main) {
 static void OnClose(HWND hwnd) {
     if (g_app.closing) return;
     g_app.closing = true;
-    CommitTextBox();
+    SettlePendingEdits(Settle::All);
     if (g_document.modified) {
         const int answer = OwnedMessageBox(hwnd, L"Save changes to the current picture before closing?", L"Kolvex",
                                            MB_YESNOCANCEL | MB_ICONQUESTION);
@@ -119,7 +165,7 @@ static void OnClose(HWND hwnd) {
             return;
         }
     }
-    g_document.modified = false;
+    ForgetDocumentChanges();
     DestroyWindow(hwnd);
 }
 
@@ -148,6 +194,7 @@ static void OnDropFiles(HDROP drop) {
     const std::wstring name = DroppedFileName(drop);
     DragFinish(drop);
     if (name.empty()) return;
+    SettlePendingEdits(Settle::Text);
     // Dropping replaces the picture, so unsaved changes get the same question as Open.
     if (!AskToSaveChanges()) return;
     (void)OpenPictureFile(name); // a file that cannot be read leaves the picture as it is
@@ -162,6 +209,13 @@ static LRESULT OnWheel(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return r;
 }
 
+static void OnGetMinMaxInfo(HWND hwnd, MINMAXINFO* info) {
+    RECT r{0, 0, kMinClientWidth, kMinClientHeight};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), GetMenu(hwnd) != nullptr,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+}
+
 static LRESULT OnHotKey(HWND hwnd, WPARAM id, LPARAM lParam) {
     if (id >= kHotKeySnipWinShiftS && id <= kHotKeySnipPrintScreen) {
         StartScreenSnip();
@@ -174,6 +228,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     switch (msg) {
     case WM_CREATE: return OnCreate(hwnd);
     case WM_SIZE: LayoutChildWindows(hwnd); return 0;
+    case WM_GETMINMAXINFO: OnGetMinMaxInfo(hwnd, reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
     case WM_CLOSE: OnClose(hwnd); return 0;
     case WM_DESTROY: OnDestroy(hwnd); return 0;
     case WM_COMMAND: DispatchCommand(LOWORD(wParam)); return 0;

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/app_windows.h"
+
 constexpr wchar_t kMainWindowClass[] = L"KolvexWindowClass";
 constexpr int kHotKeySnipWinShiftS = 21249;
 constexpr int kHotKeySnipCtrlShiftX = 21250;
@@ -12,22 +14,6 @@ constexpr int kHotKeySnipPrintScreen = 21251;
 constexpr int kColorBoxHeight = 42;
 constexpr int kStatusBarHeight = 22;
 constexpr int kToolBoxWidth = 56;
-
-// UI thread only.
-struct AppWindows {
-    HINSTANCE instance = nullptr;
-    HWND main = nullptr;
-    HWND canvas = nullptr;
-    HWND toolBox = nullptr;
-    HWND colorBox = nullptr;
-    HWND statusBar = nullptr;
-    bool showToolBox = true;
-    bool showColorBox = true;
-    bool showStatusBar = true;
-    bool wheelForwarding = false; // a wheel message is on its way to the canvas
-    bool closing = false;         // a close request is being processed
-};
-extern AppWindows g_app;
 
 void RegisterWindowClasses(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance, HMENU menuBar);

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <iterator>
 
-#include "shell/commands.h"
+#include "shell/command_ids.h"
 #include "shell/recent_files.h"
-#include "shell/status_bar.h"
-#include "shell/text_convert.h"
+#include "base/status_text.h"
+#include "base/text_convert.h"
 #include "tools/path_tool.h"
 #include "tools/selection.h"
-#include "toolbox/tool_box_window.h"
+#include "toolbox/tool_actions.h"
 #include "toolbox/tool_state.h"
 
 static HMENU g_menuBar = nullptr;

@@ -78,12 +78,21 @@ std::wstring RecentDisplayForm(std::wstring_view path) {
 
 std::wstring RecentMenuLabel(int index, std::wstring_view path) {
     std::wstring label = index == 9 ? L"1&0  " : L"&" + std::to_wstring(index + 1) + L"  ";
-    label += RecentDisplayForm(path);
+    const size_t prefix = label.size();
+    // A menu takes "&" as the mark of its access key; "&&" shows one, so a path shows as written.
+    for (wchar_t c : RecentDisplayForm(path)) {
+        label += c;
+        if (c == L'&') label += L'&';
+    }
     if (label.size() > kMaxRecentLabelChars) {
         label.resize(kMaxRecentLabelChars);
-        // Never leave half of a UTF-16 surrogate pair at the cut.
+        // Never leave half of a UTF-16 surrogate pair, nor half of a doubled "&", at the cut.
         const unsigned long end = static_cast<unsigned long>(label.back());
         if (end >= 0xD800 && end <= 0xDBFF) label.pop_back();
+        size_t ampersands = 0;
+        for (size_t i = label.size(); i > prefix && label[i - 1] == L'&'; --i)
+            ++ampersands;
+        if (ampersands % 2) label.pop_back();
     }
     return label;
 }

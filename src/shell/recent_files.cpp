@@ -8,15 +8,14 @@
 
 #include "files/file_commands.h"
 #include "files/image_load.h"
-#include "shell/commands.h"
+#include "shell/command_ids.h"
 #include "shell/dialog_frame.h"
-#include "shell/main_window.h"
+#include "base/app_windows.h"
 #include "shell/menu_bar.h"
 #include "shell/recent_core.h"
-#include "shell/scoped_handles.h"
-#include "shell/status_bar.h"
-#include "shell/text_convert.h"
-#include "tools/text_tool.h"
+#include "base/scoped_handles.h"
+#include "base/status_text.h"
+#include "base/text_convert.h"
 
 namespace {
 
@@ -141,7 +140,6 @@ void OpenRecentFile(int index) {
     if (index < 0 || index >= RecentFileCount()) return;
     // The questions below run message loops that may change the list, so only the path is trusted afterwards.
     const std::wstring path = g_recentFiles[static_cast<size_t>(index)];
-    CommitTextBox();
     if (!AskToSaveChanges()) return;
     if (!FileExists(path)) {
         const std::wstring question =

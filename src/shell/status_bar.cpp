@@ -2,12 +2,9 @@
 
 #include <commctrl.h>
 
-#include <vector>
-
-#include "shell/main_window.h"
-#include "shell/text_convert.h"
-
-DocumentState g_document;
+#include "base/app_windows.h"
+#include "base/text_convert.h"
+#include "document/document_state.h"
 
 // Part 1 fits "-123456, -123456" and part 2 "100000 x 100000" in the GUI font.
 constexpr int kPointerPartWidth = 120;
@@ -34,24 +31,4 @@ void UpdateWindowTitle() {
     if (name.empty()) name = L"Untitled";
     std::wstring caption = name + (g_document.modified ? L" *" : L"") + L" - Kolvex";
     if (!SetWindowTextW(g_app.main, caption.c_str())) SetWindowTextA(g_app.main, WideToAnsi(caption).c_str());
-}
-
-void SetStatusText(int part, const wchar_t* text) {
-    if (!text || !g_app.statusBar) return;
-    if (SendMessageW(g_app.statusBar, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text))) return;
-    SendMessageA(g_app.statusBar, SB_SETTEXTA, static_cast<WPARAM>(part),
-                 reinterpret_cast<LPARAM>(WideToAnsi(text).c_str()));
-}
-
-void SetStatusText(int part, const char* ansiText) {
-    if (!ansiText || !g_app.statusBar) return;
-    SendMessageA(g_app.statusBar, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(ansiText));
-}
-
-std::wstring GetStatusText(int part) {
-    if (!g_app.statusBar) return {};
-    const LRESULT info = SendMessageW(g_app.statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
-    std::vector<wchar_t> buf(static_cast<size_t>(LOWORD(info)) + 1, L'\0');
-    SendMessageW(g_app.statusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(buf.data()));
-    return buf.data();
 }

@@ -3,12 +3,10 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
-#include "shell/main_window.h"
-#include "shell/scoped_handles.h"
+#include "base/app_windows.h"
+#include "base/scoped_handles.h"
 #include "toolbox/color_box_core.h"
 #include "toolbox/shortcuts.h"
-
-ColorState g_colors;
 
 static void FillFramed(HDC hdc, RECT r, COLORREF color, UINT edge) {
     ScopedGdiObj<HBRUSH> brush(CreateSolidBrush(color));

@@ -1,6 +1,6 @@
 #include "toolbox/shortcut_core.h"
 
-#include "shell/commands.h"
+#include "shell/command_ids.h"
 
 unsigned NormalizeKeyWith(unsigned key, unsigned imeKey, unsigned scanKey) {
     if (IsLetterKey(key) || (key >= '0' && key <= '9')) return key;

@@ -1,14 +1,15 @@
 #include "toolbox/shortcuts.h"
 
+#include "base/app_windows.h"
 #include "capture/snip_window.h"
-#include "shell/main_window.h"
 #include "tools/path_tool.h"
+#include "tools/pending_edits.h"
 #include "tools/selection.h"
 #include "tools/shape_tools.h"
 #include "tools/text_tool.h"
 #include "toolbox/shortcut_core.h"
 #include "toolbox/thickness_dialog.h"
-#include "toolbox/tool_state.h"
+#include "toolbox/tool_actions.h"
 
 ImeLookup g_imeLookup;
 
@@ -45,13 +46,9 @@ static void SendCommand(int id) {
     if (g_app.main) SendMessageW(g_app.main, WM_COMMAND, id, 0);
 }
 
-static void RepaintCanvas() {
-    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
-}
-
 // Settles everything in progress: the text, the selection and the unfinished shapes.
 static void EscapeKey() {
-    CommitTextBox();
+    SettlePendingEdits(Settle::All);
     if (CancelUnfinishedShapes()) RepaintCanvas();
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "shell/dialog_frame.h"
-#include "shell/main_window.h"
-#include "shell/status_bar.h"
+#include "base/app_windows.h"
+#include "base/status_text.h"
 #include "toolbox/tool_options_core.h"
 #include "toolbox/tool_state.h"
 

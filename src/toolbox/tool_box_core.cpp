@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "toolbox/tool_traits_core.h"
+
 namespace {
 
 bool In(int v, int lo, int hi) { return v >= lo && v <= hi; }
@@ -13,9 +15,9 @@ bool InBandC(int y) { return In(y, kBandCTop, kBandCBottom); }
 // Every row index is clamped to its table, so a press on a band's last pixels cannot run past it.
 int Row(int y, int top, int pitch, int last) { return std::clamp((y - top) / pitch, 0, last); }
 
-bool IsShape(ToolId t) { return t >= ToolId::Rectangle && t <= ToolId::RoundedRectangle; }
-bool IsLineLike(ToolId t) { return t >= ToolId::Line && t <= ToolId::RoundedRectangle; }
-bool IsSelection(ToolId t) { return t == ToolId::FreeFormSelect || t == ToolId::Select; }
+bool IsShape(ToolId t) { return TraitsOf(t).isShape; }
+bool IsLineLike(ToolId t) { return TraitsOf(t).lineWidthPanel; }
+bool IsSelection(ToolId t) { return TraitsOf(t).isSelection; }
 
 std::wstring Format(const wchar_t* format, int a, int b = 0, int c = 0, int d = 0) {
     wchar_t text[160];

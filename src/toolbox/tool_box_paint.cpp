@@ -4,10 +4,11 @@
 #include <cstdio>
 
 #include "document/view_state.h"
-#include "shell/scoped_handles.h"
+#include "base/scoped_handles.h"
 #include "toolbox/tool_box_core.h"
 #include "toolbox/tool_box_icons_core.h"
 #include "toolbox/tool_state.h"
+#include "tools/shape_tools.h"
 
 namespace {
 
@@ -135,20 +136,11 @@ int IndexOf(const int (&table)[4], int v) {
     return -1;
 }
 
-void DrawArrowSample(HDC hdc) {
-    ScopedGdiObj<HPEN> pen(CreatePen(PS_SOLID, 2, RGB(0, 0, 0)));
-    ScopedSelectObject sel(hdc, pen.get());
-    MoveToEx(hdc, 10, 348, nullptr);
-    LineTo(hdc, 46, 348);
-    MoveToEx(hdc, 39, 342, nullptr);
-    LineTo(hdc, 46, 348);
-    LineTo(hdc, 39, 354);
-}
-
 void LinePanel(HDC hdc) {
     Frame(hdc, 3, kBandBTop, 53, kBandBBottom + 1, EDGE_SUNKEN);
     FillBlack(hdc, 10, 317, 46, 319);
-    DrawArrowSample(hdc);
+    // The same routine as the tool, so the sample shows the head the tool will draw.
+    DrawLineOrArrow(hdc, 10, 348, 46, 348, 2, RGB(0, 0, 0), true);
     if (g_tools.arrowHead)
         Mark(hdc, 5, 336, 51, 364);
     else

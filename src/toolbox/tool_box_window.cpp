@@ -6,17 +6,15 @@
 #include <cstddef>
 #include <string>
 
-#include "document/view_state.h"
-#include "shell/main_window.h"
-#include "shell/scoped_handles.h"
-#include "shell/status_bar.h"
+#include "base/app_windows.h"
+#include "base/scoped_handles.h"
+#include "base/status_text.h"
 #include "toolbox/shortcuts.h"
 #include "toolbox/thickness_dialog.h"
+#include "toolbox/tool_actions.h"
 #include "toolbox/tool_box_core.h"
 #include "toolbox/tool_box_paint.h"
-#include "toolbox/tool_state.h"
 #include "tools/path_tool.h"
-#include "tools/text_tool.h"
 
 namespace {
 
@@ -160,19 +158,6 @@ LRESULT OnDestroy() {
 
 } // namespace
 
-void ApplyOptionEffects(const OptionEffects& e) {
-    switch (e.action) {
-    case PanelAction::ZoomTo: SetZoom(e.zoom, nullptr); break;
-    // The mosaic filter and the path actions are not in the program yet; the options are set all the same.
-    default: break;
-    }
-    if (e.textBackgroundChanged)
-        if (HWND edit = TextEditWindow()) InvalidateRect(edit, nullptr, TRUE);
-    if (e.status && !e.status->empty()) SetStatusText(kStatusMessage, e.status->c_str());
-    if (e.repaintToolBox && g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);
-    if (e.repaintCanvas && g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
-}
-
 LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (msg) {
@@ -194,5 +179,3 @@ LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 void InitToolBox(HWND toolBox) { BuildToolTips(toolBox); }
 
 HWND ToolBoxToolTip() { return g_toolTip; }
-
-void ShowToolDescription() { SetStatusText(kStatusMessage, ToolInfoOf(g_tools.currentTool).description); }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "toolbox/tool_traits_core.h"
+
 static std::wstring Format(const wchar_t* format, int a, int b = 0, int c = 0) {
     wchar_t buf[160];
     std::swprintf(buf, 160, format, a, b, c);
@@ -34,7 +36,7 @@ static int ToolOfLetter(wchar_t c, ToolId current) {
     }
 }
 
-static bool IsLineOrShape(ToolId t) { return t >= ToolId::Line && t <= ToolId::Path; }
+static bool IsLineOrShape(ToolId t) { return TraitsOf(t).lineWidthKeys; }
 
 ToolKeyResult ToolKeyAction(ToolOptions* o, wchar_t c) {
     ToolKeyResult r;
@@ -59,9 +61,7 @@ ToolKeyResult ToolKeyAction(ToolOptions* o, wchar_t c) {
     return r;
 }
 
-static bool IsShape(ToolId t) {
-    return t == ToolId::Rectangle || t == ToolId::Polygon || t == ToolId::Ellipse || t == ToolId::RoundedRectangle;
-}
+static bool IsShape(ToolId t) { return TraitsOf(t).isShape; }
 
 ToolKeyResult ToolCtrlDigitAction(ToolOptions* o, int d, int pathAnchors) {
     static const wchar_t* const kFillTexts[] = {L"Transparent interior: draws outline only. [Ctrl+1]",
@@ -80,7 +80,7 @@ ToolKeyResult ToolCtrlDigitAction(ToolOptions* o, int d, int pathAnchors) {
         o->fillStyle = d - 1;
         return done(true, kFillTexts[d - 1]);
     }
-    if ((t == ToolId::FreeFormSelect || t == ToolId::Select) && d >= 1 && d <= 3) {
+    if (TraitsOf(t).isSelection && d >= 1 && d <= 3) {
         if (d == 3) {
             r.handled = true;
             r.action = PanelAction::ApplyMosaic;

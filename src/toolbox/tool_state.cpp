@@ -1,18 +1,5 @@
 #include "toolbox/tool_state.h"
 
-#include <windows.h>
-
-#include <cwchar>
-
-#include "shell/main_window.h"
-#include "shell/status_bar.h"
-#include "tools/shape_tools.h"
-#include "tools/text_tool.h"
-#include "toolbox/tool_box_window.h"
-#include "toolbox/tool_keys_core.h"
-#include "toolbox/tool_options_core.h"
-#include "tools/path_tool.h"
-
 ToolOptions g_tools;
 
 static const ToolInfo kTools[kToolCount] = {
@@ -42,40 +29,3 @@ const ToolInfo& ToolInfoOf(ToolId tool) {
     const int i = static_cast<int>(tool);
     return kTools[i >= 0 && i < kToolCount ? i : static_cast<int>(ToolId::Pencil)];
 }
-
-void SetTool(ToolId tool) {
-    if (static_cast<int>(tool) < 0 || static_cast<int>(tool) >= kToolCount || tool == g_tools.currentTool) return;
-    // Selections, paths and the text toolbar join here as those tools arrive.
-    CommitTextBox();
-    CancelUnfinishedShapes();
-    g_tools.previousTool = g_tools.currentTool;
-    g_tools.currentTool = tool;
-    if (g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);
-    ShowToolDescription();
-}
-
-void ChangeThickness(int delta) {
-    const ThicknessChange c = StepThickness(&g_tools, delta);
-    wchar_t text[96];
-    switch (ThicknessTargetOf(g_tools.currentTool)) {
-    case ThicknessTarget::Brush:
-        swprintf(text, 96, L"Brush thickness: %dpx (radius: %dpx).", c.thickness, c.radius);
-        break;
-    case ThicknessTarget::Pencil: swprintf(text, 96, L"Pencil thickness: %dpx.", c.thickness); break;
-    default: swprintf(text, 96, L"Line/Pen/Shape thickness: %dpx.", c.thickness); break;
-    }
-    SetStatusText(kStatusMessage, text);
-    if (g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);
-    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
-}
-
-static bool ApplyToolKeyResult(const ToolKeyResult& r) {
-    if (!r.handled) return false;
-    if (r.tool >= 0) SetTool(static_cast<ToolId>(r.tool));
-    ApplyOptionEffects({r.action, r.zoom, r.textBackgroundChanged, &r.status, r.repaintToolBox, r.repaintCanvas});
-    return true;
-}
-
-bool ToolKey(wchar_t c) { return ApplyToolKeyResult(ToolKeyAction(&g_tools, c)); }
-
-bool ToolCtrlDigit(int d) { return ApplyToolKeyResult(ToolCtrlDigitAction(&g_tools, d, PathAnchorCount())); }

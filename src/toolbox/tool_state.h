@@ -1,4 +1,4 @@
-// The current tool and the tool options.
+// The current tool and the tool options: plain data that the tools read; tool_actions changes the tool.
 #pragma once
 
 enum class ToolId : int {
@@ -62,13 +62,3 @@ struct ToolOptions {
 extern ToolOptions g_tools;
 
 int EffectiveBrushRadius(const ToolOptions& o);
-
-// Makes tool current with its side effects: pending text and selection committed, unfinished shapes
-// forgotten, the description shown. Choosing the current tool again does nothing.
-void SetTool(ToolId tool);
-// The bracket keys: steps the current tool's thickness and says the new value in status part 0.
-void ChangeThickness(int delta);
-// A tool letter or size digit, already upper case; false when it means nothing for the current tool.
-bool ToolKey(wchar_t c);
-// Ctrl+1 .. Ctrl+9: the current tool's sub-option; false when the digit means nothing for it.
-bool ToolCtrlDigit(int d);

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/scoped_handles.h"
 #include "document/canvas_image.h"
 #include "document/view_state.h"
-#include "shell/scoped_handles.h"
 #include "tools/canvas_state.h"
 #include "tools/canvas_window.h"
-#include "tools/shape_tools.h"
 
 // Visible picture range [x0, x1) x [y0, y1) for a client area of cw x ch.
 struct VisibleRange {
@@ -78,11 +77,15 @@ static void PaintContent(HDC hdc, int cw, int ch) {
         if (g_view.gridShown) PaintGrid(hdc, r);
     }
     const CanvasState& s = g_canvasState;
-    if (s.grip == CanvasGrip::None) {
-        // Without a drag only the polygon and the curve follow the pointer.
-        const ToolId tool = s.dragging ? s.dragTool : g_tools.currentTool;
-        PaintShapePreview(hdc, {tool, s.dragging, s.dragButton, s.anchor, s.pointer, s.shiftHeld});
+    PaintPendingEdits(hdc, true);
+    // No tool preview while a grip or a pending edit is being dragged; without a drag only the rubber bands.
+    if (s.grip == CanvasGrip::None && s.activeEdit < 0) {
+        const bool toolDrag = s.dragging;
+        const ToolId tool = toolDrag ? s.dragTool : g_tools.currentTool;
+        if (auto paint = ToolRowOf(tool).paintOverlay)
+            paint(hdc, {tool, toolDrag, s.dragButton, s.anchor, s.pointer, s.shiftHeld});
     }
+    PaintPendingEdits(hdc, false);
     PaintGrips(hdc, zw, zh);
     if (g_canvasState.grip != CanvasGrip::None) {
         // The outline can be far larger than the window; only its visible part is drawn.

@@ -1,24 +1,19 @@
-// Pointer input on the canvas: panning, grip drags, the triple right-click, the wheel, cursors and the
-// per-tool dispatch of presses, moves and releases.
+// Pointer input on the canvas: panning, grip drags, the triple right-click, the wheel, cursors, the pending
+// edits asked first at every press, and the hand-over of everything else to the row of the tool.
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/app_windows.h"
+#include "base/status_text.h"
 #include "document/canvas_image.h"
-#include "document/undo_history.h"
 #include "document/view_state.h"
-#include "shell/main_window.h"
-#include "shell/status_bar.h"
 #include "tools/canvas_state.h"
 #include "tools/canvas_window.h"
-#include "tools/fill_picker.h"
-#include "tools/freehand.h"
-#include "tools/pencil.h"
 #include "tools/shape_tools.h"
-#include "tools/text_tool.h"
-#include "toolbox/tool_state.h"
+#include "toolbox/tool_traits_core.h"
 
 static void Repaint(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
 
@@ -33,50 +28,52 @@ static bool InsideZoomedPicture(int contentX, int contentY) {
            contentY < ZoomedExtent(g_view.zoom, g_canvas.height);
 }
 
-// Actions at a press inside the picture; false for the tools that leave the canvas unpainted.
-static bool ToolButtonDown(HWND hwnd, int button, POINT client) {
+static PendingPress PendingPressAt(HWND hwnd, MouseButton button, int x, int y) {
+    return {hwnd, button, {x, y}, {x + g_view.scrollX, y + g_view.scrollY}, ClientToPicture(x, y)};
+}
+
+static ToolPointer PointerOfDrag(HWND hwnd, POINT client) {
     const CanvasState& s = g_canvasState;
-    switch (s.dragTool) {
-    case ToolId::Pencil:
-        PushUndoSnapshot();
-        PencilDot(button, s.anchor);
-        return true;
-    case ToolId::Eraser:
-    case ToolId::Brush:
-    case ToolId::Airbrush:
-        PushUndoSnapshot();
-        FreehandButtonDown(s.dragTool, button, s.anchor, GetMessageTime());
-        // The airbrush goes on spraying while the button is held still.
-        if (s.dragTool == ToolId::Airbrush) SetTimer(hwnd, kAirbrushTimer, 40, nullptr);
-        return true;
-    case ToolId::Fill: FillAt(button, s.anchor); return true;
-    case ToolId::PickColor: PickColorAt(button, s.anchor); return true;
-    case ToolId::Magnifier: MagnifierClick(button, client); return true;
-    case ToolId::Text: return false;
-    case ToolId::FuzzySelect: return false;
-    default: return true;
-    }
+    return {hwnd,      s.dragTool, s.dragButton, s.anchor,
+            s.pointer, client,     s.shiftHeld,  static_cast<DWORD>(GetMessageTime())};
 }
 
-static bool ShowsDragSize(ToolId t) {
-    return t == ToolId::Select || t == ToolId::Text || t == ToolId::Rectangle || t == ToolId::Ellipse ||
-           t == ToolId::RoundedRectangle;
-}
-
-static void ToolMove() {
+void EndCanvasDrag() {
     CanvasState& s = g_canvasState;
-    switch (s.dragTool) {
-    case ToolId::Pencil: PencilSegment(s.dragButton, s.last, s.pointer); break;
-    case ToolId::Eraser:
-    case ToolId::Brush:
-    case ToolId::Airbrush: FreehandMove(s.dragTool, s.dragButton, s.last, s.pointer, GetMessageTime()); break;
-    default: break;
-    }
-    s.last = s.pointer;
-    if (!ShowsDragSize(s.dragTool)) return;
+    if (!s.dragging) return;
+    s.dragging = false;
+    s.activeEdit = -1;
+    if (g_app.canvas && GetCapture() == g_app.canvas) ReleaseCanvasCapture();
+    SetStatusText(kStatusDrag, L"");
+    RepaintCanvas();
+}
+
+static void ShowDragSize() {
+    const CanvasState& s = g_canvasState;
     int w = std::abs(s.anchor.x - s.pointer.x), h = std::abs(s.anchor.y - s.pointer.y);
     if (s.shiftHeld) w = h = std::max(w, h);
     SetStatusPair(kStatusDrag, "%d x %d", w, h);
+}
+
+static void MoveGripOutline(HWND hwnd, int x, int y) {
+    CanvasState& s = g_canvasState;
+    const GripSize size = GripDragSize(s.grip, g_canvas.width, g_canvas.height, g_view.zoom, x - s.gripStartClient.x,
+                                       y - s.gripStartClient.y);
+    s.gripWidth = size.width;
+    s.gripHeight = size.height;
+    SetStatusPair(kStatusDrag, "%d x %d", s.gripWidth, s.gripHeight);
+    Repaint(hwnd);
+}
+
+static void MoveDrag(HWND hwnd, int x, int y) {
+    const CanvasState& s = g_canvasState;
+    if (s.activeEdit >= 0) {
+        if (auto move = PendingEditAt(s.activeEdit).move) move(PendingPressAt(hwnd, s.dragButton, x, y));
+    } else {
+        if (auto move = ToolRowOf(s.dragTool).move) move(PointerOfDrag(hwnd, {x, y}));
+        if (TraitsOf(s.dragTool).showsDragSize) ShowDragSize();
+    }
+    Repaint(hwnd);
 }
 
 void OnCanvasMouseMove(HWND hwnd, int x, int y, WPARAM keys) {
@@ -94,32 +91,25 @@ void OnCanvasMouseMove(HWND hwnd, int x, int y, WPARAM keys) {
         g_view.scrollY = s.panStartScroll.y + s.panStartClient.y - y;
         ClampScroll();
         SetCursor(PanCursor(true));
-        Repaint(hwnd);
         return;
     }
     if (s.spaceHeld) SetCursor(PanCursor(false));
     if (s.grip != CanvasGrip::None) {
-        const GripSize size = GripDragSize(s.grip, g_canvas.width, g_canvas.height, g_view.zoom,
-                                           x - s.gripStartClient.x, y - s.gripStartClient.y);
-        s.gripWidth = size.width;
-        s.gripHeight = size.height;
-        SetStatusPair(kStatusDrag, "%d x %d", s.gripWidth, s.gripHeight);
-        Repaint(hwnd);
+        MoveGripOutline(hwnd, x, y);
         return;
     }
-    if (!s.dragging) {
-        if (ShapeFollowsPointer(g_tools.currentTool)) Repaint(hwnd);
+    if (s.dragging) {
+        MoveDrag(hwnd, x, y);
         return;
     }
-    ToolMove();
-    Repaint(hwnd);
+    const ToolRow& row = ToolRowOf(g_tools.currentTool);
+    if (TraitsOf(g_tools.currentTool).followsPointer && row.followsPointer && row.followsPointer()) Repaint(hwnd);
 }
 
-void OnCanvasAirbrushTimer() {
+void OnCanvasToolTimer(HWND hwnd) {
     const CanvasState& s = g_canvasState;
-    if (!s.dragging || s.dragTool != ToolId::Airbrush || g_tools.currentTool != ToolId::Airbrush) return;
-    AirbrushTick(s.dragButton, s.pointer);
-    if (g_app.canvas) Repaint(g_app.canvas);
+    if (!s.dragging || s.activeEdit >= 0) return;
+    if (auto timer = ToolRowOf(s.dragTool).timer) timer(hwnd);
 }
 
 static void StartPan(HWND hwnd, int x, int y) {
@@ -132,10 +122,28 @@ static void StartPan(HWND hwnd, int x, int y) {
     SetCursor(PanCursor(true));
 }
 
+static void StartDrag(HWND hwnd, MouseButton button, int x, int y) {
+    CanvasState& s = g_canvasState;
+    ResetRightClicks(&s.rightClicks);
+    SetCapture(hwnd);
+    s.dragging = true;
+    s.dragButton = button;
+    s.dragTool = g_tools.currentTool;
+    s.anchor = s.pointer = ClientToPicture(x, y);
+}
+
+static bool StartPendingEditDrag(HWND hwnd, bool beforeGrips, MouseButton button, int x, int y) {
+    const int edit = PressPendingEdit(beforeGrips, PendingPressAt(hwnd, button, x, y));
+    if (edit < 0) return false;
+    StartDrag(hwnd, button, x, y);
+    g_canvasState.activeEdit = edit;
+    return true;
+}
+
 static void StartGripDrag(HWND hwnd, CanvasGrip grip, int x, int y) {
     CanvasState& s = g_canvasState;
     ResetRightClicks(&s.rightClicks);
-    CommitTextBox();
+    SettlePendingEdits(Settle::All);
     SetCapture(hwnd);
     s.dragging = true;
     s.gripStartClient = {x, y};
@@ -147,39 +155,57 @@ static void StartGripDrag(HWND hwnd, CanvasGrip grip, int x, int y) {
 static void CountRightClickOutside(HWND hwnd) {
     if (!CountRightClick(&g_canvasState.rightClicks, GetTickCount())) return;
     CancelUnfinishedShapes();
-    CommitTextBox();
-    const ResizeResult r = ResizeCanvasImage(10, 10, true, true);
+    SettlePendingEdits(Settle::All);
+    const ResizeResult r = ResizeCanvasImage(10, 10, PixelFromColor(g_colors.background), true);
     ReportResizeFailure(r, 10, 10);
     Repaint(hwnd);
 }
 
-void OnCanvasButtonDown(HWND hwnd, int button, int x, int y) {
+static void StartToolDrag(HWND hwnd, MouseButton button, int x, int y) {
+    StartDrag(hwnd, button, x, y);
+    g_canvasState.activeEdit = -1;
+    const ToolRow& row = ToolRowOf(g_canvasState.dragTool);
+    const PressOutcome o = row.press ? row.press(PointerOfDrag(hwnd, {x, y})) : PressOutcome::Repaint;
+    if (o == PressOutcome::EndDrag) EndCanvasDrag();
+    if (o != PressOutcome::NoRepaint) Repaint(hwnd);
+}
+
+// The pending edits are asked in order: the text box, the grips, the selection. Only a press none of them takes
+// settles them and goes on to the tool.
+void OnCanvasButtonDown(HWND hwnd, MouseButton button, int x, int y) {
     CanvasState& s = g_canvasState;
-    if (s.spaceHeld && button == 1) {
+    if (s.spaceHeld && button == MouseButton::Left) {
         StartPan(hwnd, x, y);
         return;
     }
-    CommitTextBox();
+    if (StartPendingEditDrag(hwnd, true, button, x, y)) return;
     const int cx = x + g_view.scrollX, cy = y + g_view.scrollY;
     const CanvasGrip grip = HitCanvasGrip(g_view.zoom, g_canvas.width, g_canvas.height, cx, cy);
     if (grip != CanvasGrip::None) {
         StartGripDrag(hwnd, grip, x, y);
         return;
     }
+    if (StartPendingEditDrag(hwnd, false, button, x, y)) return;
+    SettlePendingEdits(Settle::All);
     if (InsideZoomedPicture(cx, cy) && g_canvas.pixels) {
-        ResetRightClicks(&s.rightClicks);
-        SetCapture(hwnd);
-        s.dragging = true;
-        s.dragButton = button;
-        s.dragTool = g_tools.currentTool;
-        s.anchor = s.last = s.pointer = ClientToPicture(x, y);
-        if (ToolButtonDown(hwnd, button, {x, y})) Repaint(hwnd);
+        StartToolDrag(hwnd, button, x, y);
         return;
     }
-    if (button == 1)
+    if (button == MouseButton::Left)
         ResetRightClicks(&s.rightClicks);
     else
         CountRightClickOutside(hwnd);
+}
+
+static void EndGripDrag(HWND hwnd) {
+    CanvasState& s = g_canvasState;
+    s.dragging = false;
+    s.grip = CanvasGrip::None;
+    ReleaseCanvasCapture();
+    const ResizeResult r = ResizeCanvasImage(s.gripWidth, s.gripHeight, PixelFromColor(g_colors.background), true);
+    SetStatusText(kStatusDrag, L"");
+    ReportResizeFailure(r, s.gripWidth, s.gripHeight);
+    Repaint(hwnd);
 }
 
 void OnCanvasButtonUp(HWND hwnd, int x, int y, WPARAM keys) {
@@ -191,44 +217,49 @@ void OnCanvasButtonUp(HWND hwnd, int x, int y, WPARAM keys) {
         return;
     }
     if (s.grip != CanvasGrip::None) {
-        s.dragging = false;
-        s.grip = CanvasGrip::None;
-        ReleaseCanvasCapture();
-        const ResizeResult r = ResizeCanvasImage(s.gripWidth, s.gripHeight, true, true);
-        SetStatusText(kStatusDrag, L"");
-        ReportResizeFailure(r, s.gripWidth, s.gripHeight);
-        Repaint(hwnd);
+        EndGripDrag(hwnd);
         return;
     }
     if (!s.dragging) return;
     s.dragging = false;
     ReleaseCanvasCapture();
-    KillTimer(hwnd, kAirbrushTimer);
     s.pointer = ClientToPicture(x, y);
     s.shiftHeld = (keys & MK_SHIFT) != 0;
-    FinishInkStroke(s.dragButton);
-    ShapeButtonUp(s.dragTool, s.dragButton, s.anchor, s.pointer, s.shiftHeld);
+    if (s.activeEdit >= 0) {
+        const int edit = s.activeEdit;
+        s.activeEdit = -1;
+        if (auto release = PendingEditAt(edit).release) release(PendingPressAt(hwnd, s.dragButton, x, y));
+    } else if (auto release = ToolRowOf(s.dragTool).release) {
+        release(PointerOfDrag(hwnd, {x, y}));
+    }
     SetStatusText(kStatusDrag, L"");
     Repaint(hwnd);
 }
 
 void OnCanvasDoubleClick(HWND hwnd) {
     ResetRightClicks(&g_canvasState.rightClicks);
-    if (g_tools.currentTool == ToolId::Polygon && PolygonDoubleClick()) Repaint(hwnd);
+    const ToolRow& row = ToolRowOf(g_tools.currentTool);
+    if (row.doubleClick && row.doubleClick()) Repaint(hwnd);
 }
 
-// Moves and resizes would end with their current state; shapes are simply not drawn, as if the drag never
-// happened, and a freehand stroke keeps what it drew (its undo level exists already).
+// Moves and resizes end where they are; shapes are simply not drawn, as if the drag never happened, and a
+// freehand stroke keeps what it drew (its undo level exists already).
 void CancelCanvasDrag(HWND hwnd) {
     CanvasState& s = g_canvasState;
     if (!s.dragging && !s.panning && s.grip == CanvasGrip::None) return;
-    KillTimer(hwnd, kAirbrushTimer);
-    if (s.dragging) FinishInkStroke(s.dragButton);
+    if (s.dragging && s.grip == CanvasGrip::None) {
+        if (s.activeEdit >= 0) {
+            if (auto cancel = PendingEditAt(s.activeEdit).cancel) cancel();
+        } else if (auto cancel = ToolRowOf(s.dragTool).cancel) {
+            POINT client{};
+            cancel(PointerOfDrag(hwnd, client));
+        }
+    }
     const bool hadCapture = GetCapture() == hwnd;
     s.dragging = false;
+    s.activeEdit = -1;
     s.panning = false;
     s.grip = CanvasGrip::None;
-    s.textRectDragging = false;
     if (hadCapture) ReleaseCanvasCapture();
     SetStatusText(kStatusDrag, L"");
     Repaint(hwnd);
@@ -239,6 +270,7 @@ void OnCanvasWheel(HWND hwnd, int delta, WPARAM keys, int screenX, int screenY) 
     if ((keys & MK_CONTROL) || GetKeyState(VK_CONTROL) < 0) {
         POINT p{screenX, screenY};
         ScreenToClient(hwnd, &p);
+        SettlePendingEdits(Settle::Text);
         if (delta > 0) SetZoom(NextZoomIn(g_view.zoom), &p);
         if (delta < 0) SetZoom(NextZoomOut(g_view.zoom, g_canvas.width, g_canvas.height), &p);
         return;
@@ -248,13 +280,12 @@ void OnCanvasWheel(HWND hwnd, int delta, WPARAM keys, int screenX, int screenY) 
     else
         g_view.scrollY -= step;
     ClampScroll();
-    Repaint(hwnd);
 }
 
 void OnCanvasHorizontalWheel(HWND hwnd, int delta) {
+    (void)hwnd;
     g_view.scrollX += WheelScrollStep(delta);
     ClampScroll();
-    Repaint(hwnd);
 }
 
 static LPCSTR GripCursor(CanvasGrip g) {
@@ -266,25 +297,38 @@ static LPCSTR GripCursor(CanvasGrip g) {
     }
 }
 
+static LPCSTR ToolCursor(ToolId tool) {
+    const ToolRow& row = ToolRowOf(tool);
+    if (row.cursor) return row.cursor();
+    return TraitsOf(tool).usesIBeam ? IDC_IBEAM : IDC_CROSS;
+}
+
+// By the pointer's place: the edits before the grips, the grips, the edits after them, the picture.
+static LPCSTR HoverCursor(HWND hwnd) {
+    const CanvasState& s = g_canvasState;
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(hwnd, &p);
+    const PendingPress at = PendingPressAt(hwnd, MouseButton::Left, p.x, p.y);
+    if (LPCSTR c = PendingEditCursor(true, at)) return c;
+    const CanvasGrip over = HitCanvasGrip(g_view.zoom, g_canvas.width, g_canvas.height, at.content.x, at.content.y);
+    if (over != CanvasGrip::None) return GripCursor(over);
+    if (LPCSTR c = PendingEditCursor(false, at)) return c;
+    if (s.dragging || InsideZoomedPicture(at.content.x, at.content.y)) return ToolCursor(g_tools.currentTool);
+    return IDC_ARROW;
+}
+
 void OnCanvasSetCursor(HWND hwnd) {
     const CanvasState& s = g_canvasState;
     if (s.spaceHeld || s.panning) {
         SetCursor(PanCursor(s.panning));
         return;
     }
-    if (s.grip != CanvasGrip::None) {
-        SetCursor(LoadCursorA(nullptr, GripCursor(s.grip)));
-        return;
-    }
-    POINT p;
-    GetCursorPos(&p);
-    ScreenToClient(hwnd, &p);
-    const int cx = p.x + g_view.scrollX, cy = p.y + g_view.scrollY;
-    const CanvasGrip over = HitCanvasGrip(g_view.zoom, g_canvas.width, g_canvas.height, cx, cy);
-    LPCSTR cursor = IDC_ARROW;
-    if (over != CanvasGrip::None)
-        cursor = GripCursor(over);
-    else if (s.dragging || InsideZoomedPicture(cx, cy))
-        cursor = g_tools.currentTool == ToolId::Text ? IDC_IBEAM : IDC_CROSS;
+    LPCSTR cursor = nullptr;
+    if (s.dragging && s.activeEdit >= 0)
+        if (auto edit = PendingEditAt(s.activeEdit).cursor)
+            cursor = edit({hwnd, s.dragButton, {}, {}, s.pointer}, true);
+    if (!cursor && s.grip != CanvasGrip::None) cursor = GripCursor(s.grip);
+    if (!cursor) cursor = HoverCursor(hwnd);
     SetCursor(LoadCursorA(nullptr, cursor));
 }

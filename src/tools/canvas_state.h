@@ -4,19 +4,19 @@
 
 #include "document/view_core.h"
 #include "tools/canvas_core.h"
-#include "toolbox/tool_state.h"
+#include "tools/pending_edits.h"
+#include "tools/tool_row.h"
 
 // UI thread only.
 struct CanvasState {
     bool dragging = false;
-    int dragButton = 1; // 1 left, 2 right
+    MouseButton dragButton = MouseButton::Left; // of the drag in progress or of the last one
     // The tool that began the drag keeps it to the end, even if a key or the colour picker changes the tool.
     ToolId dragTool = ToolId::Rectangle;
+    int activeEdit = -1;    // the pending edit whose move or resize the drag is, or -1
     bool shiftHeld = false; // at the last pointer message, for the shape previews
     PicturePoint anchor;
-    PicturePoint last;
     PicturePoint pointer;
-    bool textRectDragging = false;
     bool spaceHeld = false;
     bool panning = false;
     POINT panStartClient{};
@@ -33,10 +33,10 @@ extern CanvasState g_canvasState;
 
 void PaintCanvas(HWND hwnd);
 void OnCanvasMouseMove(HWND hwnd, int x, int y, WPARAM keys);
-void OnCanvasButtonDown(HWND hwnd, int button, int x, int y);
+void OnCanvasButtonDown(HWND hwnd, MouseButton button, int x, int y);
 void OnCanvasButtonUp(HWND hwnd, int x, int y, WPARAM keys);
-// Timer 2001: one airbrush burst at the pointer while an airbrush drag goes on.
-void OnCanvasAirbrushTimer();
+// kToolTimer: the row of the tool whose drag goes on.
+void OnCanvasToolTimer(HWND hwnd);
 void OnCanvasDoubleClick(HWND hwnd);
 void OnCanvasWheel(HWND hwnd, int delta, WPARAM keys, int screenX, int screenY);
 void OnCanvasHorizontalWheel(HWND hwnd, int delta);

@@ -2,13 +2,22 @@
 
 #include <windowsx.h>
 
-#include "shell/app.h"
-#include "shell/main_window.h"
+#include "base/app_windows.h"
+#include "document/document_state.h"
 #include "tools/canvas_state.h"
 #include "tools/text_tool.h"
 #include "toolbox/shortcuts.h"
 
 CanvasState g_canvasState;
+
+bool CanPanWithSpace() {
+    if (IsTextEditingActive()) return false;
+    HWND focus = GetFocus();
+    if (!focus) return true;
+    if (focus == TextEditWindow()) return false;
+    if (focus == g_app.main || focus == g_app.canvas || focus == g_app.toolBox || focus == g_app.colorBox) return true;
+    return g_app.main && IsChild(g_app.main, focus);
+}
 
 bool IsSpaceHeld() { return g_canvasState.spaceHeld; }
 bool IsPanning() { return g_canvasState.panning; }
@@ -67,16 +76,31 @@ static void OnKeyDown(HWND hwnd, WPARAM key, LPARAM keyData) {
 
 static void OnTimer(HWND hwnd, UINT_PTR id) {
     // The ants move only around a selection; the grip-drag outline stands still.
-    (void)hwnd;
-    if (id == kAirbrushTimer) OnCanvasAirbrushTimer();
+    if (id == kToolTimer) OnCanvasToolTimer(hwnd);
+}
+
+static void OnViewChanged(bool zoomChanged) {
+    RepaintCanvas();
+    // The magnifier's panel shows the zoom.
+    if (zoomChanged) RepaintToolBox();
+}
+
+static LRESULT OnCreate(HWND hwnd) {
+    g_canvasState = {};
+    ResetToolDragStates();
+    g_documentListener.viewChanged = OnViewChanged;
+    g_documentListener.pictureReplaced = RepaintCanvas;
+    g_documentListener.dropPendingEdits = DropPendingEdits;
+    SetTimer(hwnd, kAntsTimer, 200, nullptr);
+    return 0;
 }
 
 LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_CREATE: SetTimer(hwnd, kAntsTimer, 200, nullptr); return 0;
+    case WM_CREATE: return OnCreate(hwnd);
     case WM_DESTROY:
         KillTimer(hwnd, kAntsTimer);
-        KillTimer(hwnd, kAirbrushTimer);
+        KillTimer(hwnd, kToolTimer);
         return 0;
     case WM_KILLFOCUS: ResetRightClicks(&g_canvasState.rightClicks); break;
     case WM_ERASEBKGND: return 1;
@@ -95,9 +119,13 @@ LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (!IsTextEditingActive() && HandleShortcutChar(wParam)) return 0;
         break;
     case WM_MOUSEMOVE: OnCanvasMouseMove(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam); return 0;
-    case WM_LBUTTONDOWN: OnCanvasButtonDown(hwnd, 1, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONDOWN:
+        OnCanvasButtonDown(hwnd, MouseButton::Left, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK: OnCanvasButtonDown(hwnd, 2, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_RBUTTONDBLCLK:
+        OnCanvasButtonDown(hwnd, MouseButton::Right, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP: OnCanvasButtonUp(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam); return 0;
     case WM_LBUTTONDBLCLK: OnCanvasDoubleClick(hwnd); return 0;

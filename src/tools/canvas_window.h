@@ -4,14 +4,21 @@
 #include <windows.h>
 
 #include "tools/canvas_core.h"
+#include "tools/tool_row.h"
 
 constexpr wchar_t kCanvasClass[] = L"KolvexCanvasClass";
-constexpr UINT_PTR kAirbrushTimer = 2001;
 constexpr UINT_PTR kAntsTimer = 2002;
 
 LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// Ends the drag in progress without its release: for actions that finish a tool's work from a key or a button
+// while the pointer is still captured. Nothing when no drag goes on.
+void EndCanvasDrag();
+
 // Space panning, shared with the message loop.
+// Whether the Space key may arm panning now: no text box open, and the focus on none of the program's
+// windows but the main window, its children and their descendants.
+bool CanPanWithSpace();
 bool IsSpaceHeld();
 bool IsPanning();
 // Space went down: arm panning (key repeats change nothing) and show the hand over the canvas.

@@ -3,19 +3,22 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/scoped_handles.h"
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "document/view_state.h"
-#include "shell/scoped_handles.h"
 #include "tools/shape_core.h"
-#include "toolbox/color_box.h"
 
 // UI thread only. Both live across drags until the shape is finished or cancelled.
 static PendingPolygon g_polygon;
 static PendingCurve g_curve;
+// Counts the times unfinished shapes were forgotten, so that a release whose shape was forgotten while its
+// button was held (Esc, a tool key) adds nothing and starts nothing again.
+static unsigned g_forgetCount = 0;
+static unsigned g_forgetCountAtPress = 0;
 
-static COLORREF DrawingColor(int button) { return button == 2 ? g_colors.background : g_colors.foreground; }
-static COLORREF OtherColor(int button) { return button == 2 ? g_colors.foreground : g_colors.background; }
+static int ButtonNumber(MouseButton b) { return b == MouseButton::Right ? 2 : 1; }
+static MouseButton ButtonOf(int n) { return n == 2 ? MouseButton::Right : MouseButton::Left; }
 
 // A pen or brush of the colour, or the null stock object when the style has none; deletes what it made.
 class ShapePaint {
@@ -59,7 +62,7 @@ static FillColors ColorsForStyle(ToolId tool, int fillStyle, const COLORREF& dra
     }
 }
 
-static void DrawBoxShape(HDC dc, ToolId tool, const ShapeBox& b, int penWidth, int corner, int button) {
+static void DrawBoxShape(HDC dc, ToolId tool, const ShapeBox& b, int penWidth, int corner, MouseButton button) {
     const COLORREF drawing = DrawingColor(button), other = OtherColor(button);
     const FillColors c = ColorsForStyle(tool, g_tools.fillStyle, drawing, other);
     ShapePaint paint(dc, penWidth, c.pen, c.brush);
@@ -84,7 +87,7 @@ static void DrawPolylinePoints(HDC dc, const std::vector<POINT>& pts, int penWid
     Polyline(dc, pts.data(), static_cast<int>(pts.size()));
 }
 
-static void DrawClosedPolygon(HDC dc, const std::vector<POINT>& pts, int penWidth, int button) {
+static void DrawClosedPolygon(HDC dc, const std::vector<POINT>& pts, int penWidth, MouseButton button) {
     const COLORREF drawing = DrawingColor(button), other = OtherColor(button);
     const FillColors c = ColorsForStyle(ToolId::Polygon, g_tools.fillStyle, drawing, other);
     ShapePaint paint(dc, penWidth, c.pen, c.brush);
@@ -98,7 +101,8 @@ static bool CanDraw() { return g_canvas.pixels && g_canvas.memDC; }
 static void ClosePolygon() {
     if (CanDraw()) {
         PushUndoSnapshot();
-        DrawClosedPolygon(g_canvas.memDC, ToPoints(g_polygon.points, false), g_tools.lineWidth, g_polygon.lastButton);
+        DrawClosedPolygon(g_canvas.memDC, ToPoints(g_polygon.points, false), g_tools.lineWidth,
+                          ButtonOf(g_polygon.lastButton));
         GdiFlush();
     }
     g_polygon.inProgress = false;
@@ -109,46 +113,49 @@ static void DrawCurve(const PendingCurve& c) {
     if (!CanDraw()) return;
     PushUndoSnapshot();
     DrawPolylinePoints(g_canvas.memDC, ToPoints(CurvePolyline(CurveFinalPoints(c), 1.0), false), g_tools.lineWidth,
-                       DrawingColor(c.lastButton));
+                       DrawingColor(ButtonOf(c.lastButton)));
     GdiFlush();
 }
 
-void ShapeButtonUp(ToolId tool, int button, PicturePoint anchor, PicturePoint release, bool shift) {
-    switch (tool) {
-    case ToolId::Line: {
-        if (!CanDraw()) return;
-        PushUndoSnapshot();
-        const PicturePoint end = ConstrainLine(anchor, release, shift);
-        DrawLineOrArrow(g_canvas.memDC, anchor.x, anchor.y, end.x, end.y, g_tools.lineWidth, DrawingColor(button),
-                        g_tools.arrowHead);
-        GdiFlush();
-        return;
-    }
-    case ToolId::Rectangle:
-    case ToolId::Ellipse:
-    case ToolId::RoundedRectangle:
-        if (!CanDraw()) return;
-        PushUndoSnapshot();
-        DrawBoxShape(g_canvas.memDC, tool, ShapeBoxOf(anchor, release, shift), g_tools.lineWidth, 16, button);
-        GdiFlush();
-        return;
-    case ToolId::Curve:
-        if (CurveRelease(&g_curve, anchor, release, button)) DrawCurve(g_curve);
-        return;
-    case ToolId::Polygon:
-        if (PolygonRelease(&g_polygon, anchor, release, button) == PolygonStep::Close) ClosePolygon();
-        return;
-    default: return;
-    }
+static PressOutcome MultiClickPress(const ToolPointer&) {
+    g_forgetCountAtPress = g_forgetCount;
+    return PressOutcome::Repaint;
 }
 
-bool PolygonDoubleClick() {
+static void LineRelease(const ToolPointer& p) {
+    if (!CanDraw()) return;
+    PushUndoSnapshot();
+    const PicturePoint end = ConstrainLine(p.anchor, p.point, p.shift);
+    DrawLineOrArrow(g_canvas.memDC, p.anchor.x, p.anchor.y, end.x, end.y, g_tools.lineWidth, DrawingColor(p.button),
+                    g_tools.arrowHead);
+    GdiFlush();
+}
+
+static void BoxRelease(const ToolPointer& p) {
+    if (!CanDraw()) return;
+    PushUndoSnapshot();
+    DrawBoxShape(g_canvas.memDC, p.tool, ShapeBoxOf(p.anchor, p.point, p.shift), g_tools.lineWidth, 16, p.button);
+    GdiFlush();
+}
+
+static void CurveReleaseRow(const ToolPointer& p) {
+    if (g_forgetCount != g_forgetCountAtPress) return;
+    if (CurveRelease(&g_curve, p.anchor, p.point, ButtonNumber(p.button))) DrawCurve(g_curve);
+}
+
+static void PolygonReleaseRow(const ToolPointer& p) {
+    if (g_forgetCount != g_forgetCountAtPress) return;
+    if (PolygonRelease(&g_polygon, p.anchor, p.point, ButtonNumber(p.button)) == PolygonStep::Close) ClosePolygon();
+}
+
+static bool PolygonDoubleClick() {
     if (!PolygonCanCloseByDoubleClick(g_polygon)) return false;
     ClosePolygon();
     return true;
 }
 
 bool CancelUnfinishedShapes() {
+    ++g_forgetCount;
     const bool had = g_polygon.inProgress || g_curve.stage != 0;
     g_polygon.inProgress = false;
     g_polygon.points.clear();
@@ -168,59 +175,66 @@ bool TakeBackUnfinishedShape() {
     return false;
 }
 
-bool ShapeFollowsPointer(ToolId tool) {
-    return (tool == ToolId::Polygon && g_polygon.inProgress) || (tool == ToolId::Curve && g_curve.stage >= 1);
-}
+static bool PolygonFollowsPointer() { return g_polygon.inProgress; }
+static bool CurveFollowsPointer() { return g_curve.stage >= 1; }
 
-static void PreviewLine(HDC dc, PicturePoint a, PicturePoint b, int button, bool arrow) {
+static void PreviewLine(HDC dc, PicturePoint a, PicturePoint b, MouseButton button, bool arrow) {
     DrawLineOrArrow(dc, PictureToContent(a.x), PictureToContent(a.y), PictureToContent(b.x), PictureToContent(b.y),
                     PreviewPenWidth(g_view.zoom, g_tools.lineWidth), DrawingColor(button), arrow);
 }
 
-static void PreviewPolygon(HDC dc, const ShapePreview& p) {
+static void PreviewPolygon(HDC dc, const ToolOverlay& p) {
     const int pen = PreviewPenWidth(g_view.zoom, g_tools.lineWidth);
     if (!g_polygon.inProgress) {
-        if (p.dragging) PreviewLine(dc, p.anchor, p.pointer, p.dragButton, false);
+        if (p.dragging) PreviewLine(dc, p.anchor, p.pointer, p.button, false);
         return;
     }
     std::vector<PicturePoint> pts = g_polygon.points;
     pts.push_back(p.pointer);
-    const int button = p.dragging ? p.dragButton : g_polygon.lastButton;
+    const MouseButton button = p.dragging ? p.button : ButtonOf(g_polygon.lastButton);
     if (g_tools.fillStyle != 0 && pts.size() >= 3)
         DrawClosedPolygon(dc, ToPoints(pts, true), pen, button);
     else
         DrawPolylinePoints(dc, ToPoints(pts, true), pen, DrawingColor(button));
 }
 
-static void PreviewCurve(HDC dc, const ShapePreview& p) {
+static void PreviewCurve(HDC dc, const ToolOverlay& p) {
     if (g_curve.stage == 0) {
-        if (p.dragging) PreviewLine(dc, p.anchor, p.pointer, p.dragButton, false);
+        if (p.dragging) PreviewLine(dc, p.anchor, p.pointer, p.button, false);
         return;
     }
-    const int button = p.dragging ? p.dragButton : g_curve.lastButton;
+    const MouseButton button = p.dragging ? p.button : ButtonOf(g_curve.lastButton);
     DrawPolylinePoints(dc, ToPoints(CurvePolyline(CurvePreviewPoints(g_curve, p.pointer), g_view.zoom), false),
                        PreviewPenWidth(g_view.zoom, g_tools.lineWidth), DrawingColor(button));
 }
 
-void PaintShapePreview(HDC buffer, const ShapePreview& p) {
-    switch (p.tool) {
-    case ToolId::Line:
-        if (p.dragging)
-            PreviewLine(buffer, p.anchor, ConstrainLine(p.anchor, p.pointer, p.shift), p.dragButton, g_tools.arrowHead);
-        return;
-    case ToolId::Rectangle:
-    case ToolId::Ellipse:
-    case ToolId::RoundedRectangle: {
-        if (!p.dragging) return;
-        const ShapeBox b = ShapeBoxOf(p.anchor, p.pointer, p.shift);
-        const ShapeBox zoomed{PictureToContent(b.left), PictureToContent(b.top), PictureToContent(b.right),
-                              PictureToContent(b.bottom)};
-        DrawBoxShape(buffer, p.tool, zoomed, PreviewPenWidth(g_view.zoom, g_tools.lineWidth),
-                     std::max(1, PictureToContent(16)), p.dragButton);
-        return;
-    }
-    case ToolId::Polygon: PreviewPolygon(buffer, p); return;
-    case ToolId::Curve: PreviewCurve(buffer, p); return;
-    default: return;
-    }
+static void PreviewLineDrag(HDC buffer, const ToolOverlay& p) {
+    if (p.dragging)
+        PreviewLine(buffer, p.anchor, ConstrainLine(p.anchor, p.pointer, p.shift), p.button, g_tools.arrowHead);
 }
+
+static void PreviewBox(HDC buffer, const ToolOverlay& p) {
+    if (!p.dragging) return;
+    const ShapeBox b = ShapeBoxOf(p.anchor, p.pointer, p.shift);
+    const ShapeBox zoomed{PictureToContent(b.left), PictureToContent(b.top), PictureToContent(b.right),
+                          PictureToContent(b.bottom)};
+    DrawBoxShape(buffer, p.tool, zoomed, PreviewPenWidth(g_view.zoom, g_tools.lineWidth),
+                 std::max(1, PictureToContent(16)), p.button);
+}
+
+void ResetShapeStates() {
+    CancelUnfinishedShapes();
+    g_forgetCountAtPress = g_forgetCount;
+}
+
+const ToolRow kLineRow{.release = LineRelease, .paintOverlay = PreviewLineDrag};
+const ToolRow kCurveRow{.press = MultiClickPress,
+                        .release = CurveReleaseRow,
+                        .paintOverlay = PreviewCurve,
+                        .followsPointer = CurveFollowsPointer};
+const ToolRow kBoxShapeRow{.release = BoxRelease, .paintOverlay = PreviewBox};
+const ToolRow kPolygonRow{.press = MultiClickPress,
+                          .release = PolygonReleaseRow,
+                          .doubleClick = PolygonDoubleClick,
+                          .paintOverlay = PreviewPolygon,
+                          .followsPointer = PolygonFollowsPointer};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "document/document_state.h"
 #include "document/canvas_image.h"
 #include "document/undo_core.h"
 #include "document/undo_history.h"
@@ -159,7 +160,7 @@ TEST_F(UndoHistoryTest, UndoOfAGripResizeRestoresTheSize) {
     Redo();
     EXPECT_EQ(CurrentPicture(), resized);
     // A picture much larger than the window leaves the view clamped to it after undo makes it small again.
-    ASSERT_EQ(ResizeCanvasImage(3000, 2500, true, true), ResizeResult::Done);
+    ASSERT_EQ(ResizeCanvasImage(3000, 2500, PixelFromColor(g_colors.background), true), ResizeResult::Done);
     SetZoom(4, nullptr);
     g_view.scrollX = 9000;
     g_view.scrollY = 8000;
@@ -173,7 +174,7 @@ TEST_F(UndoHistoryTest, UndoOfAGripResizeRestoresTheSize) {
 }
 
 TEST_F(UndoHistoryTest, TheThousandAndFirstSnapshotDropsTheOldestAndItsFile) {
-    ASSERT_TRUE(CreateCanvasImage(100, 100, true));
+    ASSERT_TRUE(CreateCanvasImage(100, 100, PixelFromColor(g_colors.background)));
     // Level k holds the value k at the top-left, so its place in the stack shows what was dropped.
     for (uint32_t k = 0; k < 1000; ++k) {
         WritePixel(CanvasPixels(), 0, 0, k);
@@ -198,7 +199,7 @@ TEST_F(UndoHistoryTest, TheThousandAndFirstSnapshotDropsTheOldestAndItsFile) {
 }
 
 TEST_F(UndoHistoryTest, ALargePictureKeepsTwoLevelsInMemoryAndSpoolsTheThird) {
-    ASSERT_TRUE(CreateCanvasImage(2000, 2000, true));
+    ASSERT_TRUE(CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background)));
     PushUndoSnapshot();
     PushUndoSnapshot();
     ASSERT_EQ(g_undo.undo.size(), 2u);
@@ -236,7 +237,7 @@ TEST_F(UndoHistoryTest, ALargePictureKeepsTwoLevelsInMemoryAndSpoolsTheThird) {
 // the spool file of the one left.
 std::wstring SpoolTheOldestOfThree(std::vector<Picture>* states) {
     states->clear();
-    if (!CreateCanvasImage(2000, 2000, true)) return {};
+    if (!CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background))) return {};
     const COLORREF colors[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
     for (COLORREF c : colors) {
         states->push_back(CurrentPicture());
@@ -287,7 +288,7 @@ HBITMAP WINAPI RefuseDib(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD) { 
 TEST_F(UndoHistoryTest, ALevelWhoseSurfaceCannotBeMadeGoesBack) {
     EnlargeMainWindow();
     const Picture before = CurrentPicture();
-    ASSERT_EQ(ResizeCanvasImage(700, 500, true, true), ResizeResult::Done);
+    ASSERT_EQ(ResizeCanvasImage(700, 500, PixelFromColor(g_colors.background), true), ResizeResult::Done);
     const Picture resized = CurrentPicture();
     g_createDibSection = &RefuseDib;
     Undo();
@@ -319,7 +320,7 @@ struct AddressSpaceHog {
 };
 
 TEST_F(UndoHistoryTest, OutOfMemoryStillMarksTheDocumentAndSaysWhatWasLost) {
-    ASSERT_TRUE(CreateCanvasImage(2000, 2000, true));
+    ASSERT_TRUE(CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background)));
     PushUndoSnapshot();
     WritePixel(CanvasPixels(), 1, 1, 0xFF010101u);
     PushUndoSnapshot();
@@ -381,7 +382,7 @@ TEST_F(UndoHistoryTest, StaleSpoolFoldersAreRemovedBeforeTheFirstSpool) {
         CreateDirectoryW(dir.c_str(), nullptr);
         ASSERT_TRUE(WriteFileBytes(dir + L"\\u_1_1.tmp", "x", 1, 0, true));
     }
-    ASSERT_TRUE(CreateCanvasImage(2000, 2000, true));
+    ASSERT_TRUE(CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background)));
     for (int i = 0; i < 3; ++i)
         PushUndoSnapshot();
     ASSERT_FALSE(g_undo.undo[0].spoolPath.empty());
@@ -407,7 +408,7 @@ TEST_F(UndoHistoryTest, DISABLED_SmallDiskDropsOldLevelsAndKeepsMemoryBounded) {
     ULARGE_INTEGER freeBytes{};
     ASSERT_TRUE(GetDiskFreeSpaceExW(temp.c_str(), &freeBytes, nullptr, nullptr));
 
-    ASSERT_TRUE(CreateCanvasImage(2000, 2000, true));
+    ASSERT_TRUE(CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background)));
     constexpr uint64_t kLevel = 16000000;
     const size_t inMemory = kUndoMemoryBudget / kLevel; // the newest level included
     const size_t onDisk = SpoolDiskBudget(freeBytes.QuadPart) / (kLevel + 8);

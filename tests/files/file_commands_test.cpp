@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "toolbox/colors.h"
+#include "document/document_state.h"
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "files/file_commands.h"
@@ -18,7 +20,7 @@
 #include "files/image_save.h"
 #include "shell/main_window.h"
 #include "shell/status_bar.h"
-#include "shell/text_convert.h"
+#include "base/text_convert.h"
 #include "support/app_fixture.h"
 #include "toolbox/tool_state.h"
 
@@ -33,7 +35,7 @@ TEST_F(Files, ABmpSavesAndLoadsBackExactlyAndBecomesTheDocument) {
     EXPECT_EQ(std::memcmp(bytes.data(), "BM", 2), 0);
     EXPECT_TRUE(NoTempFileLeft());
 
-    ASSERT_TRUE(CreateCanvasImage(5, 5, true));
+    ASSERT_TRUE(CreateCanvasImage(5, 5, PixelFromColor(g_colors.background)));
     PushUndoSnapshot();
     ASSERT_TRUE(LoadImageFile(path));
     EXPECT_EQ(g_canvas.width, 40);
@@ -50,7 +52,7 @@ TEST_F(Files, ARelativeNameIsKeptAsTheFullPath) {
     wchar_t before[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, before);
     ASSERT_TRUE(SetCurrentDirectoryW(folder_.c_str()));
-    ASSERT_TRUE(CreateCanvasImage(5, 5, true));
+    ASSERT_TRUE(CreateCanvasImage(5, 5, PixelFromColor(g_colors.background)));
     const bool loaded = LoadImageFile(L"rel.bmp");
     // A dialog that changes the current folder must not move where Save writes.
     SetCurrentDirectoryW(before);
@@ -66,9 +68,9 @@ TEST_F(Files, ARelativeNameIsKeptAsTheFullPath) {
 TEST_F(Files, ALargePictureGrowsTheWindowUpToTheWorkAreaAndASmallOneNeverShrinksIt) {
     RECT work;
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
-    ASSERT_TRUE(CreateCanvasImage(2000, 1500, true));
+    ASSERT_TRUE(CreateCanvasImage(2000, 1500, PixelFromColor(g_colors.background)));
     ASSERT_TRUE(SaveImageFile(Path(L"big.bmp")));
-    ASSERT_TRUE(CreateCanvasImage(10, 10, true));
+    ASSERT_TRUE(CreateCanvasImage(10, 10, PixelFromColor(g_colors.background)));
     ASSERT_TRUE(SaveImageFile(Path(L"small.bmp")));
     RECT before;
     GetWindowRect(g_app.main, &before);
@@ -97,7 +99,7 @@ TEST_F(Files, PngJpegAndGifGoThroughGdiplus) {
         const std::vector<char> bytes = ReadBytes(path);
         ASSERT_GT(bytes.size(), 8u);
         EXPECT_EQ(std::memcmp(bytes.data(), c.magic, std::strlen(c.magic)), 0) << WideToUtf8(c.name);
-        ASSERT_TRUE(CreateCanvasImage(5, 5, true));
+        ASSERT_TRUE(CreateCanvasImage(5, 5, PixelFromColor(g_colors.background)));
         ASSERT_TRUE(LoadImageFile(path)) << WideToUtf8(c.name);
         EXPECT_EQ(g_canvas.width, 40);
         if (c.exact) {
@@ -111,7 +113,7 @@ TEST_F(Files, PngJpegAndGifGoThroughGdiplus) {
 
 TEST_F(Files, AGifOfMoreThan256ColoursIsReducedButKeepsItsLook) {
     // A smooth two-way gradient of 4,096 colours.
-    ASSERT_TRUE(CreateCanvasImage(64, 64, false));
+    ASSERT_TRUE(CreateCanvasImage(64, 64, 0u));
     const PixelView v = CanvasPixels();
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x)
@@ -222,7 +224,7 @@ TEST_F(Files, SaveOfANameThatCannotBeWrittenAsItsFormatAsksForANewOne) {
 }
 
 TEST_F(Files, NewAsksFirstAndGivesAWhiteUntitledPicture) {
-    ASSERT_TRUE(CreateCanvasImage(900, 700, false));
+    ASSERT_TRUE(CreateCanvasImage(900, 700, 0u));
     PushUndoSnapshot();
     AnswerNextMessageBox(IDCANCEL);
     Post(g_app.main, WM_COMMAND, 101);
@@ -244,7 +246,7 @@ TEST_F(Files, NewAsksFirstAndGivesAWhiteUntitledPicture) {
 TEST_F(Files, ADroppedFileOnAChangedPictureAsksFirst) {
     const std::wstring path = Path(L"dropped.bmp");
     MakeSavedPicture(path);
-    ASSERT_TRUE(CreateCanvasImage(100, 100, true));
+    ASSERT_TRUE(CreateCanvasImage(100, 100, PixelFromColor(g_colors.background)));
     g_document.path.clear();
     PushUndoSnapshot();
     AnswerNextMessageBox(IDCANCEL);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "document/document_state.h"
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "files/file_commands.h"
@@ -78,7 +79,7 @@ protected:
     // A picture with a red pixel at (3, 2) and a green one of alpha 0 at (5, 5) on white, saved as path. The
     // alpha byte means nothing in the picture, so the green must come back green, not transparent.
     void MakeSavedPicture(const std::wstring& path) {
-        ASSERT_TRUE(CreateCanvasImage(40, 30, false));
+        ASSERT_TRUE(CreateCanvasImage(40, 30, 0u));
         FillPixels(CanvasPixels(), 0xFFFFFFFFu);
         WritePixel(CanvasPixels(), 3, 2, 0xFFFF0000u);
         WritePixel(CanvasPixels(), 5, 5, 0x0000FF00u);

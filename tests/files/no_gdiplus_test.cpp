@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "document/document_state.h"
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "files/files_fixture.h"

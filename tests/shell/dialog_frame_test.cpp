@@ -205,8 +205,8 @@ TEST_F(DialogFrame, CentresOnTheOwnerButNeverAboveOrLeftOfTen) {
     };
     const Case cases[] = {
         {{100, 50, 900, 650}, 300, 200, {350, 250}, "centred"},
-        {{100, 50, 400, 250}, 301, 203, {100, 49}, "halves round toward zero"},
-        {{-300, -200, 100, 100}, 300, 200, {10, 10}, "raised to 10"},
+        {{100, 50, 701, 651}, 602, 604, {100, 49}, "halves round toward zero"},
+        {{-600, -500, 100, 100}, 300, 200, {10, 10}, "raised to 10"},
     };
     for (const Case& c : cases) {
         SetWindowPos(g_app.main, nullptr, c.owner.left, c.owner.top, c.owner.right - c.owner.left,

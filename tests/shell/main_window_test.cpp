@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "toolbox/colors.h"
 #include "document/canvas_image.h"
 #include "document/view_state.h"
 #include "shell/app.h"
@@ -95,7 +96,7 @@ TEST_F(MainWindow, CloseEndsTheLoopWithExitCodeZero) {
 
 TEST_F(MainWindow, WheelOnTheMainWindowReachesTheCanvasOnce) {
     EnlargeMainWindow();
-    ASSERT_EQ(ResizeCanvasImage(2000, 1500, true, false), ResizeResult::Done);
+    ASSERT_EQ(ResizeCanvasImage(2000, 1500, PixelFromColor(g_colors.background), false), ResizeResult::Done);
     POINT p{100, 100};
     ClientToScreen(g_app.canvas, &p);
     Post(g_app.main, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(p.x, p.y));

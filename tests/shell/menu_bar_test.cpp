@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "document/document_state.h"
 #include "document/view_state.h"
 #include "files/file_commands.h"
 #include "shell/main_window.h"

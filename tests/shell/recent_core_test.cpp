@@ -152,6 +152,9 @@ TEST(RecentMenu, LabelsCarryANumberMnemonicAndAreCut) {
         {8, L"C:\\a.bmp", L"&9  C:\\a.bmp"},
         {9, L"C:\\a.bmp", L"1&0  C:\\a.bmp"},
         {3, example, L"&4  C:\\...\\Holiday\\beach-sunset-2019.png"},
+        // The menu shows "&&" as one "&", so the path reads as written.
+        {1, L"C:\\A&B\\x.bmp", L"&2  C:\\A&&B\\x.bmp"},
+        {2, L"C:\\&&\\y.bmp", L"&3  C:\\&&&&\\y.bmp"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RecentMenuLabel(c.index, c.path), c.label) << c.index;
@@ -160,6 +163,10 @@ TEST(RecentMenu, LabelsCarryANumberMnemonicAndAreCut) {
     const std::wstring full = L"1&0  C:\\...\\" + name;
     const std::wstring label = RecentMenuLabel(9, L"C:\\pics\\" + name);
     EXPECT_EQ(label, full.substr(0, 291));
+    // A cut never leaves half of a doubled "&", which would show as an access-key mark.
+    const std::wstring amps = RecentMenuLabel(9, L"C:\\pics\\" + std::wstring(285, L'&'));
+    EXPECT_LE(amps.size(), 291u);
+    EXPECT_EQ((amps.size() - amps.find(L"&&")) % 2, 0u) << amps.size();
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "toolbox/colors.h"
+#include "document/document_state.h"
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "files/image_load.h"
@@ -14,7 +16,7 @@
 #include "shell/recent_core.h"
 #include "shell/recent_files.h"
 #include "shell/status_bar.h"
-#include "shell/text_convert.h"
+#include "base/text_convert.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -108,7 +110,7 @@ protected:
     std::wstring Path(const std::wstring& name) const { return folder_ + L"\\" + name; }
     // A white picture width pixels wide, so that loading it can be recognised, saved as path.
     static void SavePicture(const std::wstring& path, int width) {
-        ASSERT_TRUE(CreateCanvasImage(width, 8, true));
+        ASSERT_TRUE(CreateCanvasImage(width, 8, PixelFromColor(g_colors.background)));
         ASSERT_TRUE(SaveImageFile(path));
     }
     std::wstring folder_;

@@ -1,3 +1,4 @@
+#include "document/document_state.h"
 #include "support/app_fixture.h"
 
 #include <shlobj.h>
@@ -153,7 +154,7 @@ int CountPixelsOtherThan(uint32_t rgb) {
 }
 
 void FreshWhitePicture(int width, int height) {
-    ASSERT_TRUE(CreateCanvasImage(width, height, false));
+    ASSERT_TRUE(CreateCanvasImage(width, height, 0u));
     FillPixels(CanvasPixels(), 0xFFFFFFFFu);
 }
 

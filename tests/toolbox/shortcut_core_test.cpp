@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/commands.h"
+#include "shell/command_ids.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "toolbox/tool_actions.h"
 #include "document/view_state.h"
 #include "shell/main_window.h"
 #include "support/app_fixture.h"

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "toolbox/tool_actions.h"
 #include "document/view_state.h"
 #include "shell/main_window.h"
 #include "shell/status_bar.h"

@@ -122,7 +122,7 @@ TEST_F(Canvas, RightAndBottomGripsChangeOneSide) {
 }
 
 TEST_F(Canvas, SpaceDragPansALargePicture) {
-    ASSERT_EQ(ResizeCanvasImage(2000, 1500, true, false), ResizeResult::Done);
+    ASSERT_EQ(ResizeCanvasImage(2000, 1500, PixelFromColor(g_colors.background), false), ResizeResult::Done);
     SetFocus(g_app.canvas);
     Post(g_app.canvas, WM_KEYDOWN, VK_SPACE, 0x00390001);
     Post(g_app.canvas, WM_KEYDOWN, VK_SPACE, 0x40390001); // key repeat changes nothing
@@ -147,7 +147,7 @@ TEST_F(Canvas, SpaceDragPansALargePicture) {
 }
 
 TEST_F(Canvas, ReleasingSpaceEndsAPanInProgress) {
-    ASSERT_EQ(ResizeCanvasImage(2000, 1500, true, false), ResizeResult::Done);
+    ASSERT_EQ(ResizeCanvasImage(2000, 1500, PixelFromColor(g_colors.background), false), ResizeResult::Done);
     SetFocus(g_app.main);
     Post(g_app.main, WM_KEYDOWN, VK_SPACE, 0x00390001); // through the loop's own Space handling
     CanvasPress(1, 300, 300);
@@ -195,7 +195,7 @@ TEST_F(Canvas, AMoveWithNoButtonDownDoesNotPaint) {
 }
 
 TEST_F(Canvas, WheelScrollsAndCtrlWheelZoomsAboutThePointer) {
-    ASSERT_EQ(ResizeCanvasImage(2000, 1500, true, false), ResizeResult::Done);
+    ASSERT_EQ(ResizeCanvasImage(2000, 1500, PixelFromColor(g_colors.background), false), ResizeResult::Done);
     auto wheel = [](int delta, WPARAM keys, int x, int y) {
         POINT p{x, y};
         ClientToScreen(g_app.canvas, &p);

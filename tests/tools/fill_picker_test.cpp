@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "toolbox/tool_actions.h"
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "document/view_state.h"
@@ -59,7 +60,7 @@ TEST_F(FillPicker, FillTakesTheEnclosedAreaInEachButtonsColourAsOneUndoLevel) {
 }
 
 TEST_F(FillPicker, AFillThatRunsOutOfMemoryStopsWithAMessageAndUndoRestores) {
-    ASSERT_EQ(ResizeCanvasImage(3000, 60, false, false), ResizeResult::Done);
+    ASSERT_EQ(ResizeCanvasImage(3000, 60, 0xFFFFFFFFu, false), ResizeResult::Done);
     // Black dots on every odd column of every odd row: each open column below a full row is its own run.
     const PixelView v = CanvasPixels();
     FillPixels(v, 0xFFFFFFFFu);

@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "toolbox/tool_actions.h"
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "shell/main_window.h"

@@ -7,6 +7,7 @@
 #include <climits>
 #include <string>
 
+#include "toolbox/tool_actions.h"
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "document/view_state.h"
@@ -105,7 +106,7 @@ TEST_F(Shapes, ShiftMakesSquaresCirclesAndFortyFiveDegreeLines) {
     // Dragged up and to the left the square grows away from the anchor.
     SetTool(ToolId::Ellipse);
     g_colors.background = RGB(255, 255, 255);
-    ASSERT_TRUE(CreateCanvasImage(640, 480, true));
+    ASSERT_TRUE(CreateCanvasImage(640, 480, PixelFromColor(g_colors.background)));
     CanvasPress(1, 300, 300);
     CanvasMove(280, 220, MK_LBUTTON | MK_SHIFT);
     Post(g_app.canvas, WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(280, 220));
@@ -120,7 +121,7 @@ TEST_F(Shapes, ShiftMakesSquaresCirclesAndFortyFiveDegreeLines) {
         int ex, ey; // the constrained end
     } lines[] = {{60, 25, 60, 0}, {60, 40, 40, 40}, {-10, 70, 0, 70}};
     for (const LineCase& l : lines) {
-        ASSERT_TRUE(CreateCanvasImage(640, 480, true));
+        ASSERT_TRUE(CreateCanvasImage(640, 480, PixelFromColor(g_colors.background)));
         CanvasPress(1, 200, 200);
         CanvasMove(200 + l.dx, 200 + l.dy, MK_LBUTTON | MK_SHIFT);
         Post(g_app.canvas, WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(200 + l.dx, 200 + l.dy));
@@ -139,7 +140,7 @@ TEST_F(Shapes, ArrowheadIsAFilledTriangleAtTheEnd) {
     g_colors.background = RGB(255, 255, 255);
     g_tools.lineWidth = 2;
     for (bool arrow : {false, true}) {
-        ASSERT_TRUE(CreateCanvasImage(640, 480, true));
+        ASSERT_TRUE(CreateCanvasImage(640, 480, PixelFromColor(g_colors.background)));
         g_tools.arrowHead = arrow;
         CanvasDrag(1, 100, 200, 300, 200);
         // Width 2: a head 14 long and 7 wide each way, so (292, 203) is inside it and off the shaft.

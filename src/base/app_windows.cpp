@@ -1,0 +1,15 @@
+#include "base/app_windows.h"
+
+AppWindows g_app;
+
+void RepaintCanvas() {
+    if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
+}
+
+void RepaintToolBox() {
+    if (g_app.toolBox) InvalidateRect(g_app.toolBox, nullptr, TRUE);
+}
+
+void RepaintColorBox() {
+    if (g_app.colorBox) InvalidateRect(g_app.colorBox, nullptr, TRUE);
+}
