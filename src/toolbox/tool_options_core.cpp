@@ -38,15 +38,18 @@ ThicknessChange ApplyThicknessEntry(ToolOptions* o, ThicknessTarget target, bool
 ThicknessChange StepThickness(ToolOptions* o, int delta) {
     switch (ThicknessTargetOf(o->currentTool)) {
     case ThicknessTarget::Brush: {
-        int n = delta + 2 * EffectiveBrushRadius(*o);
-        if (n <= 1) {
-            n = 1;
+        // The thickness shown is the diameter: every step reaches another radius, "]" a larger one and "[" a
+        // smaller one, down to 1.
+        const int r = EffectiveBrushRadius(*o);
+        if (2 * r + delta <= 1) {
             o->brushCustomRadius = 1;
-        } else {
-            n = std::min(n, kMaxThickness);
-            o->brushCustomRadius = n / 2;
+            return {1, 1};
         }
-        return {n, o->brushCustomRadius};
+        int next = (2 * r + delta) / 2;
+        if (delta > 0) next = std::max(next, r + 1);
+        if (delta < 0) next = std::min(next, r - 1);
+        o->brushCustomRadius = std::clamp(next, 1, kMaxThickness / 2);
+        return {2 * o->brushCustomRadius, o->brushCustomRadius};
     }
     case ThicknessTarget::Pencil:
         o->pencilWidth = std::clamp(o->pencilWidth + delta, kMinThickness, kMaxThickness);

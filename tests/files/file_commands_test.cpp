@@ -221,6 +221,21 @@ TEST_F(Files, SaveOfANameThatCannotBeWrittenAsItsFormatAsksForANewOne) {
     EXPECT_EQ(s_calls, 1);
     EXPECT_EQ(ReadBytes(tif), (std::vector<char>{'I', 'I', '*', 0})) << "no BMP bytes under a .tif name";
     EXPECT_TRUE(g_document.modified);
+    // The proposal is a bitmap name under the bitmap filter, so Return writes what the name says.
+    EXPECT_EQ(s_shownFile, Path(L"scan.bmp"));
+    EXPECT_EQ(s_shownFilter, 1);
+    s_answer = Path(L"scan.bmp");
+    Post(g_app.main, WM_COMMAND, 103);
+    EXPECT_EQ(ReadBytes(Path(L"scan.bmp")).size(), 54u + 640u * 3u * 480u);
+    EXPECT_EQ(ReadBytes(tif), (std::vector<char>{'I', 'I', '*', 0}));
+    // A typed name of a format the program cannot write gets the filter's extension too.
+    s_answer = Path(L"again.tif");
+    Post(g_app.main, WM_COMMAND, 104);
+    EXPECT_FALSE(Exists(Path(L"again.tif")));
+    EXPECT_TRUE(Exists(Path(L"again.tif.bmp")));
+    EXPECT_EQ(MainCaption(), Path(L"again.tif.bmp") + L" - Kolvex");
+    DeleteFileW(Path(L"scan.bmp").c_str());
+    DeleteFileW(Path(L"again.tif.bmp").c_str());
 }
 
 TEST_F(Files, NewAsksFirstAndGivesAWhiteUntitledPicture) {

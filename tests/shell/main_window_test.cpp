@@ -11,6 +11,9 @@
 #include "shell/commands.h"
 #include "shell/main_window.h"
 #include "shell/status_bar.h"
+#include "files/file_commands.h"
+#include "files/image_save.h"
+#include "toolbox/tool_actions.h"
 #include "support/app_fixture.h"
 #include "toolbox/tool_state.h"
 
@@ -110,7 +113,7 @@ TEST_F(MainWindow, ADroppedNameOfThreeHundredCharactersArrivesWhole) {
     HGLOBAL h = MakeDrop(name);
     EXPECT_EQ(DroppedFileName(static_cast<HDROP>(h)), name);
     GlobalFree(h);
-    // Delivered for real: no reader exists yet, so the picture stays as it was and nothing breaks.
+    // Delivered for real: there is no such file, so the picture stays as it was and nothing breaks.
     Post(g_app.main, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(name)), 0);
     EXPECT_EQ(g_canvas.width, 640);
     EXPECT_EQ(MainCaption(), L"Untitled - Kolvex");
@@ -131,6 +134,57 @@ TEST_F(MainWindow, OnlyAWholeCaptureArgumentPostsTheSnipCommand) {
     EXPECT_FALSE(TakeCommand(kCmdCaptureScreen));
     ActOnCommandLine(g_app.main, {L"Kolvex.exe", L"-Capture"}, "-Capture");
     EXPECT_TRUE(TakeCommand(kCmdCaptureScreen));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindow, CannotShrinkBelowTheToolBoxPaletteAndStatusBar) {
+    SetWindowPos(g_app.main, nullptr, 0, 0, 112, 27, SWP_NOZORDER | SWP_NOMOVE);
+    PumpMessages();
+    RECT client;
+    GetClientRect(g_app.main, &client);
+    EXPECT_GE(client.right, 270);
+    EXPECT_GE(client.bottom, 456 + 42 + 22);
+    for (HWND child : {g_app.canvas, g_app.toolBox, g_app.colorBox, g_app.statusBar}) {
+        const RECT r = ChildRectInMain(child);
+        EXPECT_GE(r.left, 0) << ClassOf(child);
+        EXPECT_GE(r.top, 0) << ClassOf(child);
+        EXPECT_LE(r.bottom, client.bottom) << ClassOf(child);
+        EXPECT_GT(r.right - r.left, 0) << ClassOf(child);
+        EXPECT_GT(r.bottom - r.top, 0) << ClassOf(child);
+    }
+    EXPECT_GE(ChildRectInMain(g_app.toolBox).bottom, 456) << "the whole option panel";
+}
+
+TEST_F(MainWindow, AnOpenedPictureThatFitsShowsAllOfItWithItsGripsAndTheToolDescription) {
+    const std::wstring folder = MakeTestFolder(L"kolvex_fit_");
+    const std::wstring picture = folder + L"\\fits.bmp", missing = folder + L"\\missing.bmp";
+    ASSERT_TRUE(CreateCanvasImage(800, 500, 0xFF00FF00u));
+    ASSERT_EQ(WriteBmpFile(picture), SaveResult::Saved);
+    ASSERT_TRUE(CreateCanvasImage(640, 480, 0xFFFFFFFFu));
+
+    EXPECT_FALSE(OpenPictureFile(missing));
+    EXPECT_EQ(GetStatusText(kStatusMessage), L"Could not open 'missing.bmp'.");
+    ASSERT_TRUE(OpenPictureFile(picture));
+    EXPECT_EQ(GetStatusText(kStatusMessage), ToolInfoOf(g_tools.currentTool).description);
+    PumpMessages();
+    RECT canvas;
+    GetClientRect(g_app.canvas, &canvas);
+    EXPECT_GE(canvas.right, 800 + 4) << "the last column and the right grip";
+    EXPECT_GE(canvas.bottom, 500 + 4) << "the last row and the bottom grip";
+    UpdateWindow(g_app.canvas);
+    HDC dc = GetDC(g_app.canvas);
+    EXPECT_EQ(GetPixel(dc, 799, 499), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 802, 502), RGB(0, 0, 0)) << "the corner grip";
+    ReleaseDC(g_app.canvas, dc);
+
+    EXPECT_FALSE(OpenPictureFile(missing));
+    Post(g_app.main, WM_COMMAND, 101);
+    EXPECT_EQ(g_canvas.width, 640);
+    EXPECT_EQ(GetStatusText(kStatusMessage), ToolInfoOf(g_tools.currentTool).description);
+    RemoveTestFolder(folder);
 }
 
 } // namespace

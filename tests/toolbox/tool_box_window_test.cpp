@@ -13,6 +13,7 @@
 #include "toolbox/tool_box_core.h"
 #include "toolbox/tool_box_window.h"
 #include "toolbox/tool_state.h"
+#include "tools/shape_tools.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ bool ShowsPressed(HDC dc, int k) {
 
 TEST_F(ToolBox, EachButtonMakesItsToolCurrent) {
     HDC dc = GetDC(g_app.toolBox);
-    // Starting from Pencil (6), so every click changes the tool; 6 is taken from 5.
+    // Starting from Rectangle (12), so every click changes the tool; 12 is taken from 11.
     for (int k = 0; k < kToolCount; ++k) {
         const ToolId before = g_tools.currentTool;
         const BoxRect b = ToolButtonRect(k);
@@ -170,6 +171,31 @@ TEST_F(ToolBox, DoubleClickInTheOptionAreaOpensTheThicknessDialog) {
     EXPECT_STREQ(text, L"4") << "the second size bar is radius 2";
     Post(d, WM_CLOSE);
     EXPECT_TRUE(PumpUntil([] { return FindWindowW(L"KolvexThicknessClass", nullptr) == nullptr; }));
+}
+
+TEST_F(ToolBox, TheLinePanelsArrowSampleIsTheToolsOwnArrow) {
+    SetTool(ToolId::Line);
+    g_tools.arrowHead = false; // the mark is on the plain line, away from the sample
+    RedrawWindow(g_app.toolBox, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC screen = GetDC(g_app.toolBox);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 56, 460);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    const RECT all{0, 0, 56, 460};
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawLineOrArrow(mem, 10, 348, 46, 348, 2, RGB(0, 0, 0), true);
+    int black = 0;
+    for (int y = 338; y <= 360; ++y)
+        for (int x = 5; x <= 51; ++x) {
+            const bool expected = GetPixel(mem, x, y) == RGB(0, 0, 0);
+            black += expected;
+            EXPECT_EQ(GetPixel(screen, x, y) == RGB(0, 0, 0), expected) << x << ", " << y;
+        }
+    EXPECT_GT(black, 36) << "a shaft and a head";
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(g_app.toolBox, screen);
 }
 
 } // namespace

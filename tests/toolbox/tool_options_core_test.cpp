@@ -34,13 +34,9 @@ TEST(ThicknessEntry, AllToolsSetsEveryThicknessAndTheBrushRadius) {
 
 TEST(ThicknessSteps, EachToolStepsItsOwnThickness) {
     ToolOptions o;
-    o.currentTool = ToolId::Brush; // preset 3: radius 4, thickness 8
-    ThicknessChange c = StepThickness(&o, 1);
-    EXPECT_EQ(c.thickness, 9);
-    EXPECT_EQ(c.radius, 4);
-    EXPECT_EQ(o.brushCustomRadius, 4);
+    o.currentTool = ToolId::Brush;
     o.brushCustomRadius = 1;
-    c = StepThickness(&o, -1);
+    const ThicknessChange c = StepThickness(&o, -1);
     EXPECT_EQ(c.thickness, 1);
     EXPECT_EQ(o.brushCustomRadius, 1);
     o.currentTool = ToolId::Fill;
@@ -51,6 +47,31 @@ TEST(ThicknessSteps, EachToolStepsItsOwnThickness) {
         StepThickness(&o, 5);
     EXPECT_EQ(o.pencilWidth, 500);
     EXPECT_EQ(ThicknessTargetOf(ToolId::Path), ThicknessTarget::LineShape);
+}
+
+TEST(ThicknessSteps, BracketsStepTheBrushToTheNextRadiusEitherWay) {
+    struct Case {
+        int radius, delta, thickness, newRadius;
+    } cases[] = {
+        {4, 1, 10, 5}, {4, -1, 6, 3}, {4, 5, 12, 6},      {4, -5, 2, 1},      {1, 1, 4, 2},
+        {1, -1, 1, 1}, {2, -1, 2, 1}, {250, 1, 500, 250}, {249, 5, 500, 250},
+    };
+    for (const Case& c : cases) {
+        ToolOptions o;
+        o.currentTool = ToolId::Brush;
+        o.brushCustomRadius = c.radius;
+        const ThicknessChange got = StepThickness(&o, c.delta);
+        EXPECT_EQ(got.thickness, c.thickness) << c.radius << " " << c.delta;
+        EXPECT_EQ(got.radius, c.newRadius) << c.radius << " " << c.delta;
+        EXPECT_EQ(o.brushCustomRadius, c.newRadius) << c.radius << " " << c.delta;
+    }
+    // A preset counts by its radius: index 3 is radius 4.
+    ToolOptions preset;
+    preset.currentTool = ToolId::Brush;
+    EXPECT_EQ(StepThickness(&preset, 1).radius, 5);
+    // Ten presses of "]" from a preset make ten different sizes.
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(StepThickness(&preset, 1).radius, 6 + i);
 }
 
 } // namespace

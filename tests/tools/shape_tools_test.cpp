@@ -161,15 +161,19 @@ TEST_F(Shapes, PolygonOfThreeClicksClosesOnADoubleClickAndUndoTakesBackVertices)
     CanvasRelease(1, 300, 300);
     EXPECT_TRUE(IsPolygonInProgress());
     EXPECT_EQ(CountPixelsOtherThan(kWhite), 0) << "nothing is drawn before the polygon closes";
-    // A real double-click: press, release, double-click message, release.
-    CanvasPress(1, 100, 300);
+    // A real double-click whose first click moved a pixel, so that it adds the fourth vertex instead of closing
+    // by a click in place: press, release, then the double-click message closes, then the last release.
+    CanvasPress(1, 100, 301);
     CanvasRelease(1, 100, 300);
+    ASSERT_TRUE(IsPolygonInProgress()) << "still open: only the double-click can close it now";
     Post(g_app.canvas, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(100, 300));
+    EXPECT_FALSE(IsPolygonInProgress());
     CanvasRelease(1, 100, 300);
     EXPECT_FALSE(IsPolygonInProgress());
     EXPECT_EQ(g_undo.undo.size(), levels + 1);
-    EXPECT_EQ(PictureRgb(250, 150), kBlue) << "inside the triangle";
-    EXPECT_EQ(PictureRgb(150, 250), kWhite) << "outside it";
+    EXPECT_EQ(PictureRgb(250, 150), kBlue) << "inside the four vertices";
+    EXPECT_EQ(PictureRgb(150, 250), kBlue);
+    EXPECT_EQ(PictureRgb(350, 250), kWhite) << "outside them";
 
     // Undo of an unfinished polygon: the last vertex, then with two left the whole polygon; the picture stays.
     g_tools.fillStyle = 0;
