@@ -1,6 +1,7 @@
 #include "toolbox/shortcuts.h"
 
 #include "base/app_windows.h"
+#include "base/loaders.h"
 #include "capture/snip_window.h"
 #include "tools/path_tool.h"
 #include "tools/pending_edits.h"
@@ -11,30 +12,15 @@
 #include "toolbox/thickness_dialog.h"
 #include "toolbox/tool_actions.h"
 
-ImeLookup g_imeLookup;
-
 // UI thread only.
 static uint8_t g_pendingLeadByte = 0;
 
-// Looked up once, found or not; the library stays loaded for the run, as the lookup is remembered.
-static ImeVirtualKeyFn ImeVirtualKeyFunction() {
-    if (!g_imeLookup.done) {
-        g_imeLookup.done = true;
-        HMODULE imm = GetModuleHandleA(g_imeLookup.library);
-        if (!imm) imm = LoadLibraryA(g_imeLookup.library);
-        if (imm)
-            g_imeLookup.getVirtualKey =
-                reinterpret_cast<ImeVirtualKeyFn>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmGetVirtualKey")));
-    }
-    return g_imeLookup.getVirtualKey;
-}
-
-bool HasImeVirtualKeyFunction() { return ImeVirtualKeyFunction() != nullptr; }
+bool HasImeVirtualKeyFunction() { return LoadImeApi().getVirtualKey != nullptr; }
 
 unsigned NormalizeKey(UINT key, LPARAM flags, HWND window) {
     unsigned imeKey = 0, scanKey = 0;
     if (KeyNeedsLookup(key)) {
-        if (auto fn = ImeVirtualKeyFunction(); fn && window) imeKey = fn(window);
+        if (auto fn = LoadImeApi().getVirtualKey; fn && window) imeKey = fn(window);
         if (const UINT scan = (static_cast<UINT>(flags) >> 16) & 0xFF) scanKey = MapVirtualKeyW(scan, MAPVK_VSC_TO_VK);
     }
     return NormalizeKeyWith(key, imeKey, scanKey);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/app_windows.h"
+#include "base/loaders.h"
 #include "base/scoped_handles.h"
 #include "base/status_text.h"
 #include "toolbox/shortcuts.h"
@@ -21,23 +22,6 @@ namespace {
 // UI thread only; all live until exit (the tooltip window until the tool box goes).
 HWND g_toolTip = nullptr;
 HFONT g_toolTipFont = nullptr;
-
-using TrackMouseEventFn = decltype(&TrackMouseEvent);
-
-// Looked up by name so that a system without it still runs, just without leave notifications.
-TrackMouseEventFn ResolveTrackMouseEvent() {
-    static bool resolved = false;
-    static TrackMouseEventFn fn = nullptr;
-    if (resolved) return fn;
-    resolved = true;
-    if (HMODULE user32 = GetModuleHandleW(L"user32.dll"))
-        fn = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(GetProcAddress(user32, "TrackMouseEvent")));
-    if (!fn)
-        if (HMODULE comctl = GetModuleHandleW(L"comctl32.dll"))
-            fn = reinterpret_cast<TrackMouseEventFn>(
-                reinterpret_cast<void*>(GetProcAddress(comctl, "_TrackMouseEvent")));
-    return fn;
-}
 
 HFONT ToolTipFont() {
     if (!g_toolTipFont)
@@ -106,7 +90,7 @@ LRESULT OnLButtonDown(HWND hwnd, int x, int y, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT OnMouseMove(HWND hwnd, int x, int y) {
-    if (TrackMouseEventFn track = ResolveTrackMouseEvent()) {
+    if (auto track = LoadTrackMouseApi().trackMouseEvent) {
         TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd, 0};
         track(&tme);
     }

@@ -11,6 +11,7 @@
 #include "shell/main_window.h"
 #include "support/app_fixture.h"
 #include "tools/shape_tools.h"
+#include "base/loaders.h"
 #include "toolbox/shortcuts.h"
 #include "toolbox/thickness_dialog.h"
 #include "toolbox/tool_state.h"
@@ -242,7 +243,7 @@ TEST_F(Shortcuts, KoreanInputReachesTheToolLetters) {
 }
 
 TEST_F(Shortcuts, KoreanKeysWorkWithoutTheInputMethodLibrary) {
-    g_imeLookup = {"kolvex_missing_imm.dll", false, nullptr};
+    g_imeLookup = {"kolvex_missing_imm.dll", false, {}};
     PressKey(g_app.main, VK_PROCESSKEY, kNone, 1 | static_cast<LPARAM>(0x18) << 16); // the O key
     EXPECT_EQ(g_tools.currentTool, ToolId::Ellipse);
     EXPECT_FALSE(HasImeVirtualKeyFunction());

@@ -1,0 +1,29 @@
+#include "base/loaders.h"
+
+ImeLookup g_imeLookup;
+
+template <class Fn> static Fn Lookup(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+const ImeApi& LoadImeApi() {
+    if (!g_imeLookup.done) {
+        g_imeLookup.done = true;
+        HMODULE imm = GetModuleHandleA(g_imeLookup.library);
+        if (!imm) imm = LoadLibraryA(g_imeLookup.library);
+        g_imeLookup.api.getVirtualKey = Lookup<decltype(&ImmGetVirtualKey)>(imm, "ImmGetVirtualKey");
+    }
+    return g_imeLookup.api;
+}
+
+const TrackMouseApi& LoadTrackMouseApi() {
+    static const TrackMouseApi api = [] {
+        TrackMouseApi a;
+        a.trackMouseEvent = Lookup<decltype(&TrackMouseEvent)>(GetModuleHandleW(L"user32.dll"), "TrackMouseEvent");
+        if (!a.trackMouseEvent)
+            a.trackMouseEvent =
+                Lookup<decltype(&TrackMouseEvent)>(GetModuleHandleW(L"comctl32.dll"), "_TrackMouseEvent");
+        return a;
+    }();
+    return api;
+}

@@ -1,0 +1,25 @@
+// One typed loader per optional system library or function: a record of function pointers filled by one call,
+// so that a system without it still runs and only the feature that needs it is missing.
+#pragma once
+#include <windows.h>
+#include <imm.h>
+
+// The input method's virtual key, for tool letters typed under a Korean input method.
+struct ImeApi {
+    decltype(&ImmGetVirtualKey) getVirtualKey = nullptr;
+};
+// UI thread only. Looked up by name at the first key that needs it and kept for the run; tests name a library
+// that does not exist to see the keys work without it.
+struct ImeLookup {
+    const char* library = "imm32.dll";
+    bool done = false;
+    ImeApi api;
+};
+extern ImeLookup g_imeLookup;
+const ImeApi& LoadImeApi();
+
+// Mouse-leave notifications: user32's TrackMouseEvent, else comctl32's _TrackMouseEvent, else none.
+struct TrackMouseApi {
+    decltype(&TrackMouseEvent) trackMouseEvent = nullptr;
+};
+const TrackMouseApi& LoadTrackMouseApi();
