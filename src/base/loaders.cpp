@@ -1,6 +1,7 @@
 #include "base/loaders.h"
 
 ImeLookup g_imeLookup;
+Msimg32Lookup g_msimg32Lookup;
 
 template <class Fn> static Fn Lookup(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
@@ -26,4 +27,14 @@ const TrackMouseApi& LoadTrackMouseApi() {
         return a;
     }();
     return api;
+}
+
+const Msimg32Api& LoadMsimg32Api() {
+    if (!g_msimg32Lookup.done) {
+        g_msimg32Lookup.done = true;
+        // Kept for the run once found: every paint of a transparent selection needs it.
+        HMODULE module = LoadLibraryA(g_msimg32Lookup.library);
+        g_msimg32Lookup.api.transparentBlt = Lookup<decltype(&TransparentBlt)>(module, "TransparentBlt");
+    }
+    return g_msimg32Lookup.api;
 }

@@ -23,3 +23,16 @@ struct TrackMouseApi {
     decltype(&TrackMouseEvent) trackMouseEvent = nullptr;
 };
 const TrackMouseApi& LoadTrackMouseApi();
+
+// msimg32's key-colour blit, looked up the first time a transparent selection is drawn; null without it.
+struct Msimg32Api {
+    decltype(&TransparentBlt) transparentBlt = nullptr;
+};
+// UI thread only; tests name a library that does not exist to see the drawing work without it.
+struct Msimg32Lookup {
+    const char* library = "msimg32.dll";
+    bool done = false;
+    Msimg32Api api;
+};
+extern Msimg32Lookup g_msimg32Lookup;
+const Msimg32Api& LoadMsimg32Api();

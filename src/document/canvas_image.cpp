@@ -58,17 +58,24 @@ bool CreateCanvasImage(int width, int height, uint32_t fillPixel) {
     return true;
 }
 
-ResizeResult ResizeCanvasImage(int width, int height, uint32_t fillPixel, bool recordUndo) {
-    if (width < 1) width = 1;
-    if (height < 1) height = 1;
+ResizeResult MakeResizedCopy(int width, int height, uint32_t fillPixel, CanvasImage* out) {
     if (g_canvas.pixels && width == g_canvas.width && height == g_canvas.height) return ResizeResult::Unchanged;
     if (!IsPictureSizeAllowed(width, height)) return ResizeResult::TooLarge;
     GdiFlush();
     CanvasImage fresh;
     if (!MakeCanvasSurface(width, height, &fresh)) return ResizeResult::NoMemory;
-    if (recordUndo) PushUndoSnapshot();
-    // The old surface still exists, so its pixels are copied straight across.
     CopyAnchoredTopLeft(g_canvas.pixels, g_canvas.width, g_canvas.height, {fresh.pixels, width, height}, fillPixel);
+    *out = fresh;
+    return ResizeResult::Done;
+}
+
+ResizeResult ResizeCanvasImage(int width, int height, uint32_t fillPixel, bool recordUndo) {
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    CanvasImage fresh;
+    const ResizeResult r = MakeResizedCopy(width, height, fillPixel, &fresh);
+    if (r != ResizeResult::Done) return r;
+    if (recordUndo) PushUndoSnapshot();
     ReplacePicture(fresh);
     return ResizeResult::Done;
 }

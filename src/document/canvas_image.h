@@ -42,6 +42,10 @@ enum class ResizeResult { Done, Unchanged, TooLarge, NoMemory };
 [[nodiscard]] ResizeResult ResizeCanvasImage(int width, int height, uint32_t fillPixel, bool recordUndo);
 ResizeResult ResizeCanvasImage(int, int, bool, bool) = delete;
 
+// The picture at width x height as ResizeCanvasImage makes it, in a new surface; the picture is not touched.
+// Unchanged (nothing made) for the current size.
+[[nodiscard]] ResizeResult MakeResizedCopy(int width, int height, uint32_t fillPixel, CanvasImage* out);
+
 // Shows why a resize failed in status part 0; nothing for success.
 void ReportResizeFailure(ResizeResult result, int width, int height);
 

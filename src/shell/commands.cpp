@@ -10,6 +10,8 @@
 #include "document/undo_history.h"
 #include "document/view_state.h"
 #include "files/file_commands.h"
+#include "filters/clipboard.h"
+#include "filters/crop.h"
 #include "filters/filter_commands.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
@@ -81,6 +83,11 @@ constexpr CommandRow kFileRows[] = {
 constexpr CommandRow kEditRows[] = {
     {kCmdUndo, kCmdUndo, Settle::None, UndoCommand},
     {kCmdRedo, kCmdRedo, Settle::None, [](int) { Redo(); }},
+    {kCmdCut, kCmdCut, Settle::Text, [](int) { CutToClipboard(); }},
+    {kCmdCopy, kCmdCopy, Settle::Text, [](int) { (void)CopyToClipboard(); }},
+    {kCmdPaste, kCmdPaste, Settle::All, [](int) { PasteFromClipboard(); }},
+    {kCmdClearSelection, kCmdClearSelection, Settle::None, [](int) { ClearSelectionCommand(); }},
+    {kCmdSelectAll, kCmdSelectAll, Settle::Text, [](int) { SelectAllCommand(); }},
     {kCmdCaptureRegion, kCmdCaptureRegion, Settle::Text, [](int) { StartScreenSnip(); }},
     {kCmdStrokePath, kCmdStrokePath, Settle::Text, [](int) { StrokePathCommand(); }},
 };
@@ -99,6 +106,7 @@ constexpr CommandRow kViewRows[] = {
 
 constexpr CommandRow kImageRows[] = {
     {kCmdDrawOpaque, kCmdDrawOpaque, Settle::None, [](int) { ToggleDrawOpaque(); }},
+    {kCmdCropToSelection, kCmdCropToSelection, Settle::Text, [](int) { CropToSelection(); }},
 };
 
 constexpr CommandRow kKeyRows[] = {
@@ -116,11 +124,6 @@ constexpr CommandRow kColorRows[] = {
 // The commands whose features are not in the program yet: taken, settled as they will be, and nothing more.
 constexpr CommandRow kNotBuiltYet[] = {
     {kCmdUploadSftp, kCmdUploadSftp, Settle::All, nullptr},
-    {kCmdCut, kCmdCut, Settle::Text, nullptr},
-    {kCmdCopy, kCmdCopy, Settle::Text, nullptr},
-    {kCmdPaste, kCmdPaste, Settle::All, nullptr},
-    {kCmdClearSelection, kCmdClearSelection, Settle::None, nullptr},
-    {kCmdSelectAll, kCmdSelectAll, Settle::Text, nullptr},
     {kCmdPathToSelection, kCmdPathToSelection, Settle::None, nullptr},
     {kCmdToggleTextToolbar, kCmdToggleTextToolbar, Settle::None, nullptr},
     {kCmdFlipRotate, kCmdFlipRotate, Settle::Text, nullptr},
@@ -128,7 +131,6 @@ constexpr CommandRow kNotBuiltYet[] = {
     {kCmdInvertColors, kCmdInvertColors, Settle::Text, nullptr},
     {kCmdAttributes, kCmdAttributes, Settle::All, nullptr},
     {kCmdClearImage, kCmdClearImage, Settle::Text, nullptr},
-    {kCmdCropToSelection, kCmdCropToSelection, Settle::Text, nullptr},
     {kCmdMosaic, kCmdMosaic, Settle::Text, nullptr},
     {kCmdCheckUpdatesKey, kCmdCheckUpdatesKey, Settle::None, nullptr},
     {kCmdShortcutsKey, kCmdShortcutsKey, Settle::None, nullptr},

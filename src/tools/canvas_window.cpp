@@ -4,7 +4,9 @@
 
 #include "base/app_windows.h"
 #include "document/document_state.h"
+#include "document/view_state.h"
 #include "tools/canvas_state.h"
+#include "tools/selection.h"
 #include "tools/text_tool.h"
 #include "toolbox/shortcuts.h"
 
@@ -74,9 +76,21 @@ static void OnKeyDown(HWND hwnd, WPARAM key, LPARAM keyData) {
         SendMessageW(g_app.main, WM_KEYDOWN, key, keyData);
 }
 
+int CanvasAntsPhase() { return g_canvasState.antsPhase; }
+
+RECT CanvasVisibleContent() {
+    RECT rc{0, 0, 0, 0};
+    if (g_app.canvas) GetClientRect(g_app.canvas, &rc);
+    return {g_view.scrollX, g_view.scrollY, g_view.scrollX + rc.right, g_view.scrollY + rc.bottom};
+}
+
 static void OnTimer(HWND hwnd, UINT_PTR id) {
-    // The ants move only around a selection; the grip-drag outline stands still.
     if (id == kToolTimer) OnCanvasToolTimer(hwnd);
+    // The ants move only around a selection; the grip-drag outline stands still.
+    if (id == kAntsTimer && HasSelection()) {
+        g_canvasState.antsPhase = (g_canvasState.antsPhase + 1) % kAntsPhases;
+        InvalidateRect(hwnd, nullptr, FALSE);
+    }
 }
 
 static void OnViewChanged(bool zoomChanged) {
@@ -91,6 +105,7 @@ static LRESULT OnCreate(HWND hwnd) {
     g_documentListener.viewChanged = OnViewChanged;
     g_documentListener.pictureReplaced = RepaintCanvas;
     g_documentListener.dropPendingEdits = DropPendingEdits;
+    g_documentListener.composeFloating = ComposeFloatingSelection;
     SetTimer(hwnd, kAntsTimer, 200, nullptr);
     return 0;
 }

@@ -27,6 +27,11 @@ void ArmSpacePan();
 void ReleaseSpacePan();
 HCURSOR PanCursor(bool panning);
 
+// The marching ants' phase, 0..7, which the ants timer advances while a selection exists.
+int CanvasAntsPhase();
+// The part of the content plane the canvas window shows: the scroll offsets and the client size.
+RECT CanvasVisibleContent();
+
 // Outlines [x0, x1) x [y0, y1) in 4-pixel black and white dashes anchored to content coordinates, setting
 // only the pixels inside clip (content coordinates; null for no clipping).
 void DrawMarchingAnts(HDC surface, int x0, int y0, int x1, int y1, int phase, const RECT* clip);

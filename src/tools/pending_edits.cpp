@@ -3,10 +3,11 @@
 #include <iterator>
 
 #include "base/ui_thread.h"
+#include "tools/selection.h"
 #include "tools/text_tool.h"
 
 // In the order a press asks them.
-static const PendingEdit* const kEdits[] = {&kTextBoxEdit};
+static const PendingEdit* const kEdits[] = {&kTextBoxEdit, &kSelectionEdit};
 
 void SettlePendingEdits(Settle strength) {
     AssertUiThread();

@@ -1,6 +1,9 @@
 #include "tools/tool_commands.h"
 
+#include "base/app_windows.h"
 #include "base/status_text.h"
+#include "document/canvas_image.h"
+#include "tools/selection.h"
 #include "toolbox/tool_actions.h"
 #include "tools/path_tool.h"
 
@@ -10,6 +13,16 @@ void StrokePathCommand() {
         return;
     }
     // Stroking arrives with the path tool; a path of two anchors cannot exist before it.
+}
+
+void ClearSelectionCommand() {
+    if (HasSelection()) DropSelection(true);
+}
+
+void SelectAllCommand() {
+    g_tools.currentTool = ToolId::Select;
+    RepaintToolBox();
+    CreateSelection(0, 0, g_canvas.width, g_canvas.height);
 }
 
 void ChoosePathTool() { SetTool(ToolId::Path); }

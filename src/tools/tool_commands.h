@@ -3,6 +3,10 @@
 
 // Command 212: strokes the path, or says why it cannot.
 void StrokePathCommand();
+// Command 206: a selection's area becomes Color 2 unless it was lifted; the selection ends.
+void ClearSelectionCommand();
+// Command 207: the Select tool, set without the side effects of a tool change, and the whole picture selected.
+void SelectAllCommand();
 // Commands 505 and 506.
 void ChoosePathTool();
 void ChooseFuzzySelectTool();
