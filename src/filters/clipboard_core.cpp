@@ -45,9 +45,8 @@ DibCheck CheckClipboardDib(const uint8_t* block, size_t size, DibLayout* out) {
     d.stride = (static_cast<uint64_t>(d.bitCount) * static_cast<uint64_t>(d.width) + 31) / 32 * 4;
     const uint64_t rows = d.stride * static_cast<uint64_t>(d.height);
     if (offset > size || rows > size - offset) return DibCheck::Damaged;
-    if (!IsPictureSizeAllowed(d.width, d.height)) return DibCheck::TooLarge;
     *out = d;
-    return DibCheck::Ok;
+    return IsPictureSizeAllowed(d.width, d.height) ? DibCheck::Ok : DibCheck::TooLarge;
 }
 
 bool CanConvertDibRows(const DibLayout& d) {

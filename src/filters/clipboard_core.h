@@ -23,7 +23,7 @@ struct DibLayout {
 // Accepts headers of 40, 52, 56, 108 and 124 bytes; 1, 4, 8, 16, 24 and 32 bits of plain rows, or bit fields
 // at 16 and 32 bits; a palette no larger than the bit count allows; rows that all lie inside size bytes. The
 // masks follow a 40-byte header as 12 more bytes and are part of the longer headers. Structure is checked
-// first, the picture-size limit last.
+// first, the picture-size limit last; out is filled for Ok and TooLarge.
 [[nodiscard]] DibCheck CheckClipboardDib(const uint8_t* block, size_t size, DibLayout* out);
 
 // Whether ConvertDibRows can read the layout: 24 bits, or 32 bits with plain rows or the usual masks.

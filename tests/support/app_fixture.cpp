@@ -27,6 +27,9 @@ void AppFixture::SetUp() {
     DropSelection(false); // frees what an earlier test left floating
     g_app = {};
     ForgetMessageBoxAnswer();
+    // The real pointer stays out of the way: a system-made mouse move over the canvas, without a button held,
+    // would end a drag the test is posting.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     HWND main = StartApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(main, nullptr);
     SetForegroundWindow(main);

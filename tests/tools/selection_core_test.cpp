@@ -95,8 +95,9 @@ TEST(SelectionHandles, SquaresAndHitsAtSeveralZooms) {
         EXPECT_EQ(s.right - s.left, 5);
         EXPECT_EQ(s.bottom - s.top, 5);
         EXPECT_EQ(HitHandleAt(r, c.zoom, c.cx, c.cy), c.handle) << c.zoom << " " << c.handle;
-        if (c.zoom >= 1) // at 50 % the grown squares of neighbouring handles overlap
+        if (c.zoom >= 1) { // at 50 % the grown squares of neighbouring handles overlap
             EXPECT_EQ(HitHandleAt(r, c.zoom, c.cx - 4, c.cy + 4), c.handle) << "the square grown by 2";
+        }
     }
     EXPECT_EQ(HitHandleAt(r, 1, 10 - 5, 20), 0);
     EXPECT_EQ(HitHandleAt(r, 1, 20, 40), 0) << "the middle is no handle";
