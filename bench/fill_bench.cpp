@@ -13,12 +13,15 @@
 #include <utility>
 #include <vector>
 
+#include "bench_scenes.h"
 #include "tools/fill_core.h"
 
 namespace {
 
-constexpr int kWidth = 4000, kHeight = 3000;
-constexpr uint32_t kOpen = 0xFFFFFFFFu, kWall = 0xFF000000u, kFill = 0xFFFF0000u;
+using bench::kHeight;
+using bench::kOpen;
+using bench::kWidth;
+constexpr uint32_t kFill = 0xFFFF0000u;
 constexpr uint32_t kRgbMask = 0x00FFFFFFu;
 
 enum Scene { kWhole = 0, kMaze = 1 };
@@ -29,43 +32,9 @@ struct Seed {
 };
 constexpr Seed kSeeds[] = {{kWidth / 2, kHeight / 2}, {1, 1}};
 
-// A depth-first maze: cells on odd coordinates, every cell joined to the tree, so every open pixel is reachable.
-std::vector<uint32_t> MakeMaze() {
-    std::vector<uint32_t> px(static_cast<size_t>(kWidth) * kHeight, kWall);
-    const PixelView v{px.data(), kWidth, kHeight};
-    const int cellsX = (kWidth - 1) / 2, cellsY = (kHeight - 1) / 2;
-    std::vector<bool> seen(static_cast<size_t>(cellsX) * static_cast<size_t>(cellsY), false);
-    std::vector<std::pair<int, int>> stack = {{0, 0}};
-    seen[0] = true;
-    WritePixel(v, 1, 1, kOpen);
-    std::mt19937 rng(7u);
-    // Each round either visits a new cell or leaves one for good: at most twice the cell count.
-    while (!stack.empty()) {
-        const auto [cx, cy] = stack.back();
-        std::pair<int, int> next[4];
-        int count = 0;
-        const std::pair<int, int> steps[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-        for (const auto& [dx, dy] : steps) {
-            const int nx = cx + dx, ny = cy + dy;
-            if (nx >= 0 && ny >= 0 && nx < cellsX && ny < cellsY && !seen[static_cast<size_t>(ny) * cellsX + nx])
-                next[count++] = {nx, ny};
-        }
-        if (count == 0) {
-            stack.pop_back();
-            continue;
-        }
-        const auto [nx, ny] = next[std::uniform_int_distribution<int>(0, count - 1)(rng)];
-        seen[static_cast<size_t>(ny) * cellsX + nx] = true;
-        WritePixel(v, cx + nx + 1, cy + ny + 1, kOpen); // the wall between the two cells
-        WritePixel(v, 2 * nx + 1, 2 * ny + 1, kOpen);
-        stack.push_back({nx, ny});
-    }
-    return px;
-}
-
 const std::vector<uint32_t>& ScenePixels(int scene) {
     static const std::vector<uint32_t> whole(static_cast<size_t>(kWidth) * kHeight, kOpen);
-    static const std::vector<uint32_t> maze = MakeMaze();
+    static const std::vector<uint32_t> maze = bench::MakeMaze();
     return scene == kWhole ? whole : maze;
 }
 

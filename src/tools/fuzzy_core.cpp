@@ -14,8 +14,9 @@ bool SimilarColor(uint32_t pixel, uint32_t seed, int tolerance) {
 
 namespace {
 
+// A run of one row already marked as in the region, whose neighbours are still to be looked at.
 struct Seed {
-    int x, y;
+    int y, x0, x1; // x1 inclusive
 };
 
 // A first-in, first-out queue that compacts what it has read and never holds more than limit points.
@@ -64,30 +65,36 @@ RegionResult FindSimilarRegion(const PixelView& picture, int x, int y, int toler
     }
     const Rows rows{picture};
     const uint32_t seed = rows.Row(y)[x];
-    auto at = [&](int cx, int cy) -> uint8_t& { return visited[static_cast<size_t>(cy) * w + cx]; };
+    auto mark = [&](int cy) { return visited.data() + static_cast<size_t>(cy) * w; };
     SeedQueue queue(queueLimit);
-    at(x, y) = 1;
-    if (!queue.Push({x, y})) return RegionResult::NoMemory;
+    mark(y)[x] = 1;
+    if (!queue.Push({y, x, x})) return RegionResult::NoMemory;
     int minX = x, maxX = x, minY = y, maxY = y;
     while (!queue.Empty()) {
         const Seed s = queue.Pop();
         const uint32_t* row = rows.Row(s.y);
-        int left = s.x, right = s.x;
-        while (left - 1 >= 0 && !at(left - 1, s.y) && SimilarColor(row[left - 1], seed, tolerance))
-            at(--left, s.y) = 1;
-        while (right + 1 < w && !at(right + 1, s.y) && SimilarColor(row[right + 1], seed, tolerance))
-            at(++right, s.y) = 1;
+        uint8_t* seen = mark(s.y);
+        int left = s.x0, right = s.x1;
+        while (left - 1 >= 0 && !seen[left - 1] && SimilarColor(row[left - 1], seed, tolerance))
+            seen[--left] = 1;
+        while (right + 1 < w && !seen[right + 1] && SimilarColor(row[right + 1], seed, tolerance))
+            seen[++right] = 1;
         minX = std::min(minX, left);
         maxX = std::max(maxX, right);
         minY = std::min(minY, s.y);
         maxY = std::max(maxY, s.y);
+        // The side neighbours on the rows above and below: each run of them that matches is marked at once and
+        // looked at as one.
         for (int ny : {s.y - 1, s.y + 1}) {
             if (ny < 0 || ny >= h) continue;
             const uint32_t* next = rows.Row(ny);
+            uint8_t* nextSeen = mark(ny);
             for (int c = left; c <= right; ++c) {
-                if (at(c, ny) || !SimilarColor(next[c], seed, tolerance)) continue;
-                at(c, ny) = 1;
-                if (!queue.Push({c, ny})) return RegionResult::NoMemory;
+                if (nextSeen[c] || !SimilarColor(next[c], seed, tolerance)) continue;
+                const int start = c;
+                while (c <= right && !nextSeen[c] && SimilarColor(next[c], seed, tolerance))
+                    nextSeen[c++] = 1;
+                if (!queue.Push({ny, start, c - 1})) return RegionResult::NoMemory;
             }
         }
     }
@@ -100,7 +107,7 @@ RegionResult FindSimilarRegion(const PixelView& picture, int x, int y, int toler
         return RegionResult::NoMemory;
     }
     for (int i = 0; i < bh; ++i)
-        std::copy_n(&at(minX, minY + i), bw, r.mask.data() + static_cast<size_t>(i) * bw);
+        std::copy_n(mark(minY + i) + minX, bw, r.mask.data() + static_cast<size_t>(i) * bw);
     *out = std::move(r);
     return RegionResult::Found;
 }

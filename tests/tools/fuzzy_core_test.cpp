@@ -93,10 +93,14 @@ TEST(FuzzyRegion, OutsideAndOutOfMemory) {
     EXPECT_EQ(FindSimilarRegion(p.View(), 4, 0, 0, &r), RegionResult::Outside);
     EXPECT_EQ(FindSimilarRegion(p.View(), 0, 4, 0, &r), RegionResult::Outside);
     EXPECT_EQ(FindSimilarRegion({}, 0, 0, 0, &r), RegionResult::Outside);
-    // A queue that cannot grow ends the search with nothing selected.
-    EXPECT_EQ(FindSimilarRegion(p.View(), 0, 0, 0, &r, 2), RegionResult::NoMemory);
+    // A queue that cannot grow ends the search with nothing selected: under a white row, five separate runs wait.
+    Picture comb(9, 3, 0xFFFFFFFFu);
+    for (int x = 1; x < 9; x += 2)
+        comb.Set(x, 1, 0xFF000000u);
+    EXPECT_EQ(FindSimilarRegion(comb.View(), 0, 0, 0, &r, 2), RegionResult::NoMemory);
     EXPECT_TRUE(r.mask.empty());
-    EXPECT_EQ(FindSimilarRegion(p.View(), 0, 0, 0, &r, 8), RegionResult::Found);
+    EXPECT_EQ(FindSimilarRegion(comb.View(), 0, 0, 0, &r, 8), RegionResult::Found);
+    EXPECT_EQ(r.mask.size(), 27u);
 }
 
 } // namespace

@@ -86,7 +86,9 @@ TEST_F(Fuzzy, ToleranceAndCornersAndOutOfMemory) {
     CanvasRelease(1, 10, 10);
     EXPECT_EQ(g_selection.width, 200) << "tolerance 0 leaves RGB(1, 0, 0) out";
     Post(g_app.canvas, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    // Out of memory: the message, and neither a level nor a selection.
+    // Out of memory: the message, and neither a level nor a selection. Under row 10 many separate runs wait.
+    for (int x = 1; x < 640; x += 2)
+        Square(x, 11, x + 1, 12, 0xFFFFFFFFu);
     g_fuzzyQueueLimit = 4;
     const size_t depth = g_undo.undo.size();
     CanvasPress(1, 10, 10);

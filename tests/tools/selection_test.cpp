@@ -350,4 +350,27 @@ TEST_F(Selections, ACropWhileItFloatsLeavesALevelWithItStamped) {
     EXPECT_EQ(PictureRgb(59, 59), kBlue);
 }
 
+// Run by tests/e2e/no_msimg32_test.sh with msimg32 switched off: a transparent selection is still drawn, by the
+// program's own copy, and a free-form one shows no box.
+TEST_F(Selections, DISABLED_WithoutMsimg32SelectionsAreStillDrawn) {
+    ASSERT_EQ(LoadMsimg32Api().transparentBlt, nullptr) << "msimg32 must be switched off for this test";
+    for (int y = 50; y < 60; ++y)
+        for (int x = 50; x < 60; ++x)
+            WritePixel(CanvasPixels(), x, y, 0xFF0000FFu);
+    CanvasDrag(1, 40, 40, 80, 80);
+    Post(g_app.main, WM_COMMAND, 406);
+    CanvasDrag(1, 45, 45, 245, 45);
+    EXPECT_EQ(Screen(255, 55), ScreenOf(Pattern(255, 55))) << "Color 2 left out";
+    EXPECT_EQ(Screen(265, 65), ScreenOf(Pattern(65, 65))) << "the rest drawn";
+    Escape();
+    SetTool(ToolId::FreeFormSelect);
+    CanvasPress(1, 100, 100);
+    CanvasMove(160, 100, MK_LBUTTON);
+    CanvasMove(100, 160, MK_LBUTTON);
+    CanvasRelease(1, 100, 160);
+    CanvasDrag(1, 105, 105, 405, 105);
+    EXPECT_EQ(Screen(455, 155), ScreenOf(Pattern(455, 155))) << "no box round the outline";
+    EXPECT_EQ(Screen(410, 110), ScreenOf(Pattern(110, 110)));
+}
+
 } // namespace
