@@ -13,6 +13,7 @@
 #include "document/document_state.h"
 #include "document/undo_history.h"
 #include "document/view_state.h"
+#include "files/file_commands.h"
 #include "support/app_fixture.h"
 #include "tools/selection.h"
 #include "toolbox/colors.h"
@@ -348,6 +349,70 @@ TEST_F(Selections, ACropWhileItFloatsLeavesALevelWithItStamped) {
     EXPECT_EQ(g_canvas.width, 61);
     EXPECT_EQ(PictureAt(1, 1), Pattern(101, 101));
     EXPECT_EQ(PictureRgb(59, 59), kBlue);
+}
+
+TEST_F(Selections, ASaveStampsItBeforeWritingTheFile) {
+    const std::wstring folder = MakeTestFolder(L"kolvex_selsave_");
+    const std::wstring file = folder + L"\\saved.bmp";
+    CanvasDrag(1, 10, 10, 30, 30);
+    CanvasDrag(1, 15, 15, 115, 15);
+    SetDocumentSaved(file);
+    MarkDocumentModified();
+    Post(g_app.main, WM_COMMAND, 103);
+    EXPECT_FALSE(HasSelection());
+    EXPECT_FALSE(g_document.modified);
+    ASSERT_TRUE(CreateCanvasImage(4, 4, 0xFFFFFFFFu));
+    ASSERT_TRUE(OpenPictureFile(file));
+    EXPECT_EQ(PictureAt(110, 10), Pattern(10, 10)) << "the file holds it";
+    EXPECT_EQ(PictureRgb(10, 10), kBlue);
+    RemoveTestFolder(folder);
+}
+
+TEST_F(Selections, ALostCaptureEndsAHandleResizeAsAReleaseAtTheLastPointer) {
+    CanvasDrag(1, 100, 100, 140, 130);
+    CanvasPress(1, 140, 130); // handle 5
+    CanvasMove(180, 150, MK_LBUTTON);
+    Post(g_app.canvas, WM_CANCELMODE);
+    EXPECT_FALSE(g_selection.resizing);
+    EXPECT_EQ(g_selection.width, 80);
+    EXPECT_EQ(g_selection.height, 50);
+    Escape();
+    EXPECT_EQ(PictureAt(179, 149), Pattern(139, 129));
+}
+
+TEST_F(Selections, SizesThePictureCannotTakeChangeNothing) {
+    // A handle release whose picture cannot be made: the message, the selection as before the drag.
+    CanvasDrag(1, 600, 400, 620, 420);
+    CanvasPress(1, 620, 420); // handle 5: the lift has its image
+    g_createDibSection = &RefuseDib;
+    CanvasMove(660, 440, MK_LBUTTON);
+    CanvasMove(700, 460, MK_LBUTTON);
+    CanvasRelease(1, 700, 460);
+    g_createDibSection = &CreateDIBSection;
+    EXPECT_EQ(GetStatusText(kStatusMessage), L"Not enough memory for a picture of 100 x 60 pixels.");
+    EXPECT_EQ(g_canvas.width, 640);
+    EXPECT_EQ(g_selection.right, 620) << "back where the drag began";
+    EXPECT_EQ(g_selection.width, 20);
+    Escape();
+    // A crop without memory: no level, the selection kept.
+    CanvasDrag(1, 10, 10, 50, 50);
+    const size_t depth = Depth();
+    g_createDibSection = &RefuseDib;
+    Post(g_app.main, WM_COMMAND, 407);
+    g_createDibSection = &CreateDIBSection;
+    EXPECT_EQ(GetStatusText(kStatusMessage), L"Not enough memory for a picture of 40 x 40 pixels.");
+    EXPECT_EQ(Depth(), depth);
+    EXPECT_TRUE(HasSelection());
+    EXPECT_EQ(g_canvas.width, 640);
+    Escape();
+    // A paste that would make the picture larger than the limit allows: refused, nothing changes.
+    ASSERT_TRUE(CreateCanvasImage(32767, 100, 0xFFFFFFFFu));
+    std::vector<uint32_t> tall(static_cast<size_t>(100) * 32767, 0xFF00FF00u);
+    EXPECT_FALSE(PlaceFloatingImage(tall.data(), 100, 32767));
+    EXPECT_EQ(GetStatusText(kStatusMessage), L"A picture of 32767 x 32767 pixels is too large.");
+    EXPECT_FALSE(HasSelection());
+    EXPECT_EQ(g_canvas.height, 100);
+    EXPECT_EQ(Depth(), depth);
 }
 
 // Run by tests/e2e/no_msimg32_test.sh with msimg32 switched off: a transparent selection is still drawn, by the
