@@ -59,12 +59,18 @@ std::string SpoolBenchPath() {
 
 constexpr Size kSpoolSize = {2000, 2000};
 
+LevelContent WholeLevel(const std::vector<uint32_t>& picture) {
+    LevelContent c;
+    c.width = kSpoolSize.w, c.height = kSpoolSize.h, c.pixels = picture;
+    return c;
+}
+
 void SpoolWrite(benchmark::State& state) {
-    const std::vector<uint32_t> picture = Picture(kSpoolSize);
+    const LevelContent level = WholeLevel(Picture(kSpoolSize));
     const std::string path = SpoolBenchPath();
     for (auto _ : state) {
         std::FILE* f = std::fopen(path.c_str(), "wb");
-        if (!f || !WriteSpoolStream(f, picture.data(), kSpoolSize.w, kSpoolSize.h)) state.SkipWithError("write");
+        if (!f || !WriteSpoolStream(f, level)) state.SkipWithError("write");
         if (f) std::fclose(f);
     }
     std::remove(path.c_str());
@@ -86,16 +92,17 @@ void SpoolRead(benchmark::State& state) {
     const std::vector<uint32_t> picture = Picture(kSpoolSize);
     const std::string path = SpoolBenchPath();
     std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out || !WriteSpoolStream(out, picture.data(), kSpoolSize.w, kSpoolSize.h)) state.SkipWithError("setup");
+    LevelContent shape = WholeLevel(picture);
+    if (!out || !WriteSpoolStream(out, shape)) state.SkipWithError("setup");
     if (out) std::fclose(out);
-    std::vector<uint32_t> back(picture.size());
-    const uint64_t size = SpoolFileBytes(kSpoolSize.w, kSpoolSize.h);
+    const uint64_t size = SpoolFileBytes(shape);
+    const SpoolShape known = ShapeOf(shape);
+    LevelContent back;
     for (auto _ : state) {
         std::FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f || ReadSpoolStream(f, size, kSpoolSize.w, kSpoolSize.h, back.data()) != SpoolCheck::Ok)
-            state.SkipWithError("read");
+        if (!f || ReadSpoolStream(f, size, known, &back) != SpoolCheck::Ok) state.SkipWithError("read");
         if (f) std::fclose(f);
-        benchmark::DoNotOptimize(back.data());
+        benchmark::DoNotOptimize(back.pixels.data());
     }
     std::remove(path.c_str());
 }

@@ -6,8 +6,6 @@
 
 #include "document/canvas_image.h"
 
-struct UndoEntry;
-
 // UI thread only; written only through the functions below.
 struct DocumentState {
     std::string path; // UTF-8, full path; empty for an untitled picture
@@ -26,8 +24,10 @@ struct DocumentListener {
     void (*pictureReplaced)() = nullptr;
     // A file became the document's by a load or a save (the recent-files list).
     void (*fileUsed)(const std::wstring& fullPath) = nullptr;
-    // Lets an undo level hold what floats above the picture, stamped, when the snapshot is taken.
-    void (*composeFloating)(UndoEntry& level) = nullptr;
+    // Whether something floats above the picture that an undo level must hold stamped, and the stamping of it
+    // into a copy of the picture.
+    bool (*floatingPresent)() = nullptr;
+    void (*composeFloating)(const PixelView& picture) = nullptr;
     // Forgets pending edits without stamping them: a new document, an undone or redone level.
     void (*dropPendingEdits)() = nullptr;
 };

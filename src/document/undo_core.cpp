@@ -11,7 +11,14 @@ uint64_t PictureBytes(int width, int height) {
     return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4u;
 }
 
-uint64_t SpoolFileBytes(int width, int height) { return kSpoolHeaderBytes + PictureBytes(width, height); }
+static uint64_t LevelPixels(const LevelContent& level) {
+    return level.whole ? PictureBytes(level.width, level.height) / 4
+                       : TilePixelCount(TileGridOf(level.width, level.height), level.tiles);
+}
+
+uint64_t SpoolFileBytes(const LevelContent& level) {
+    return kSpoolHeaderBytes + (level.whole ? 0 : uint64_t{level.tiles.size()} * 4) + LevelPixels(level) * 4;
+}
 
 bool TryAllocatePixels(uint64_t count, std::vector<uint32_t>* out) {
     // A count the address space cannot hold would wrap in size_t on a 32-bit build.
@@ -48,7 +55,7 @@ size_t KeepWithinBudget(std::vector<LevelCost>& levels, uint64_t incoming, const
         if (MemoryFrom(levels, drop) + incoming <= limits.memory) break;
         LevelCost& level = levels[f];
         if (level.memoryBytes == 0) continue;
-        const uint64_t need = level.memoryBytes + kSpoolHeaderBytes;
+        const uint64_t need = level.spoolBytes;
         // Levels below f hold nothing in memory any more, so giving them up only frees disk.
         uint64_t disk = DiskFrom(levels, drop);
         while (disk + need > limits.disk && drop < f)
@@ -63,51 +70,92 @@ size_t KeepWithinBudget(std::vector<LevelCost>& levels, uint64_t incoming, const
     return drop;
 }
 
-std::array<uint8_t, kSpoolHeaderBytes> EncodeSpoolHeader(int width, int height) {
-    const uint32_t w = static_cast<uint32_t>(width), h = static_cast<uint32_t>(height);
-    return {static_cast<uint8_t>(w),       static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(w >> 16),
-            static_cast<uint8_t>(w >> 24), static_cast<uint8_t>(h),      static_cast<uint8_t>(h >> 8),
-            static_cast<uint8_t>(h >> 16), static_cast<uint8_t>(h >> 24)};
+static void PutLe32(uint8_t* p, uint32_t v) {
+    for (int k = 0; k < 4; ++k)
+        p[k] = static_cast<uint8_t>(v >> (8 * k));
 }
 
-static int32_t ReadInt32(const uint8_t* p) {
-    const uint32_t v = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-    return static_cast<int32_t>(v);
+static uint32_t ReadLe32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
-bool ParseSpoolHeader(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height) {
+std::array<uint8_t, kSpoolHeaderBytes> EncodeSpoolHeader(int width, int height, uint32_t tileCount) {
+    std::array<uint8_t, kSpoolHeaderBytes> h{};
+    PutLe32(h.data(), static_cast<uint32_t>(width));
+    PutLe32(h.data() + 4, static_cast<uint32_t>(height));
+    PutLe32(h.data() + 8, tileCount);
+    return h;
+}
+
+bool ParseSpoolHeader(const uint8_t* bytes, size_t size, int32_t* width, int32_t* height, uint32_t* tileCount) {
     if (!bytes || size < kSpoolHeaderBytes) return false;
-    *width = ReadInt32(bytes);
-    *height = ReadInt32(bytes + 4);
+    *width = static_cast<int32_t>(ReadLe32(bytes));
+    *height = static_cast<int32_t>(ReadLe32(bytes + 4));
+    *tileCount = ReadLe32(bytes + 8);
     return true;
 }
 
-SpoolCheck CheckSpoolFile(const uint8_t* header, size_t headerSize, uint64_t fileSize, int width, int height) {
-    int32_t w = 0, h = 0;
-    if (!ParseSpoolHeader(header, headerSize, &w, &h)) return SpoolCheck::ShortHeader;
-    // The level's own size is known; the file only has to agree with it.
-    if (w != width || h != height || width < 1 || height < 1) return SpoolCheck::OtherSize;
-    if (fileSize != SpoolFileBytes(width, height)) return SpoolCheck::WrongLength;
-    return SpoolCheck::Ok;
-}
-
-bool WriteSpoolStream(std::FILE* file, const uint32_t* pixels, int width, int height) {
-    const uint64_t bytes = PictureBytes(width, height);
-    if (!file || !pixels || bytes == 0) return false;
-    const auto header = EncodeSpoolHeader(width, height);
+bool WriteSpoolStream(std::FILE* file, const LevelContent& level) {
+    if (!file || level.width < 1 || level.height < 1 || level.pixels.size() != LevelPixels(level)) return false;
+    const uint32_t count = level.whole ? kWholeLevelTiles : static_cast<uint32_t>(level.tiles.size());
+    const auto header = EncodeSpoolHeader(level.width, level.height, count);
     if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) return false;
-    const size_t words = static_cast<size_t>(bytes / 4);
-    return std::fwrite(pixels, sizeof(uint32_t), words, file) == words && std::fflush(file) == 0;
+    if (!level.whole && !level.tiles.empty() &&
+        std::fwrite(level.tiles.data(), 4, level.tiles.size(), file) != level.tiles.size())
+        return false;
+    if (!level.pixels.empty() &&
+        std::fwrite(level.pixels.data(), sizeof(uint32_t), level.pixels.size(), file) != level.pixels.size())
+        return false;
+    return std::fflush(file) == 0;
 }
 
-SpoolCheck ReadSpoolStream(std::FILE* file, uint64_t fileSize, int width, int height, uint32_t* pixels) {
-    if (!file || !pixels) return SpoolCheck::ReadFailed;
+uint64_t TileListHash(const std::vector<uint32_t>& tiles) {
+    uint64_t h = 14695981039346656037ull; // 64-bit FNV-1a over the indices' bytes
+    for (uint32_t t : tiles)
+        for (int k = 0; k < 4; ++k) {
+            h ^= (t >> (8 * k)) & 0xFFu;
+            h *= 1099511628211ull;
+        }
+    return h;
+}
+
+SpoolShape ShapeOf(const LevelContent& level) {
+    return {level.width, level.height, level.whole, static_cast<uint32_t>(level.tiles.size()),
+            TileListHash(level.tiles)};
+}
+
+SpoolCheck ReadSpoolStream(std::FILE* file, uint64_t fileSize, const SpoolShape& shape, LevelContent* out) {
+    if (!file || !out) return SpoolCheck::ReadFailed;
     uint8_t header[kSpoolHeaderBytes];
-    const size_t got = std::fread(header, 1, sizeof header, file);
-    const SpoolCheck check = CheckSpoolFile(header, got, fileSize, width, height);
-    if (check != SpoolCheck::Ok) return check;
-    const size_t words = static_cast<size_t>(PictureBytes(width, height) / 4);
-    if (std::fread(pixels, sizeof(uint32_t), words, file) != words) return SpoolCheck::ReadFailed;
+    int32_t w = 0, h = 0;
+    uint32_t count = 0;
+    if (!ParseSpoolHeader(header, std::fread(header, 1, sizeof header, file), &w, &h, &count))
+        return SpoolCheck::ShortHeader;
+    // The level's own description is known; the file only has to agree with it.
+    if (w != shape.width || h != shape.height || w < 1 || h < 1) return SpoolCheck::OtherSize;
+    if (count != (shape.whole ? kWholeLevelTiles : shape.tileCount)) return SpoolCheck::OtherTiles;
+    LevelContent level;
+    level.width = w, level.height = h, level.whole = shape.whole;
+    if (!shape.whole) {
+        if (fileSize < kSpoolHeaderBytes + uint64_t{count} * 4) return SpoolCheck::WrongLength;
+        try {
+            level.tiles.resize(count);
+        } catch (const std::bad_alloc&) {
+            return SpoolCheck::ReadFailed;
+        }
+        if (count && std::fread(level.tiles.data(), 4, count, file) != count) return SpoolCheck::ReadFailed;
+        const uint32_t grid = TileGridOf(w, h).Count();
+        for (size_t k = 0; k < level.tiles.size(); ++k)
+            if (level.tiles[k] >= grid || (k > 0 && level.tiles[k] <= level.tiles[k - 1]))
+                return SpoolCheck::OtherTiles;
+        if (TileListHash(level.tiles) != shape.tileHash) return SpoolCheck::OtherTiles;
+    }
+    if (fileSize != SpoolFileBytes(level)) return SpoolCheck::WrongLength;
+    if (!TryAllocatePixels(LevelPixels(level), &level.pixels)) return SpoolCheck::ReadFailed;
+    if (!level.pixels.empty() &&
+        std::fread(level.pixels.data(), sizeof(uint32_t), level.pixels.size(), file) != level.pixels.size())
+        return SpoolCheck::ReadFailed;
+    *out = std::move(level);
     return SpoolCheck::Ok;
 }
 

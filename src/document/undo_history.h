@@ -1,16 +1,23 @@
-// The undo and redo history. Every change of the picture calls PushUndoSnapshot once, before it. Older levels
-// are spooled to files in %TEMP%\kolvex_undo_<pid> so that memory stays within the two budgets.
+// The undo and redo history. Every change of the picture calls PushUndoSnapshot once, before it. A level holds
+// only the tiles its change touched (the whole picture across a size change), found against a shadow of the
+// picture at the last history event. Older levels are spooled to files in %TEMP%\kolvex_undo_<pid> so that
+// memory stays within the two budgets.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// One state of the picture: in memory (pixels present) or spooled (pixels empty, spoolPath set).
+#include "document/tile_core.h"
+#include "document/undo_core.h"
+
+// One state of the picture: its content in memory (pixels present) or spooled (pixels empty, spoolPath set).
+// The newest undo level is open until the next history event: the shadow holds its state, and the tiles its
+// change touched are found when it closes.
 struct UndoEntry {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels; // the picture's bottom-up layout
+    LevelContent content; // empty while spooled
     std::wstring spoolPath;
+    SpoolShape spooled; // what the spool file must hold
+    bool open = false;
 };
 
 // UI thread only.
@@ -37,5 +44,7 @@ void RemoveSpoolDirectory();
 void ClearUndoHistory();
 // Removes %TEMP%\kolvex_undo_<pid> folders left by runs that are no longer alive; never this process's own.
 void RemoveStaleSpoolDirectories();
+// Bytes the history's levels hold in memory, both stacks; the shadow (one picture) is not counted.
+uint64_t ShadowBytes();
 // Pixel bytes the history holds in memory, both stacks.
 uint64_t UndoMemoryBytes();

@@ -105,6 +105,7 @@ static LRESULT OnCreate(HWND hwnd) {
     g_documentListener.viewChanged = OnViewChanged;
     g_documentListener.pictureReplaced = RepaintCanvas;
     g_documentListener.dropPendingEdits = DropPendingEdits;
+    g_documentListener.floatingPresent = SelectionFloats;
     g_documentListener.composeFloating = ComposeFloatingSelection;
     SetTimer(hwnd, kAntsTimer, 200, nullptr);
     return 0;

@@ -120,12 +120,13 @@ bool CommitSelection() {
     return true;
 }
 
-void ComposeFloatingSelection(UndoEntry& level) {
+bool SelectionFloats() { return g_selection.active && g_selection.lifted && HasImage(g_selection); }
+
+void ComposeFloatingSelection(const PixelView& picture) {
     const FloatingSelection& s = g_selection;
-    if (!s.active || !s.lifted || !HasImage(s) || level.pixels.empty()) return;
+    if (!SelectionFloats()) return;
     GdiFlush();
-    StampImage({level.pixels.data(), level.width, level.height}, ImageView(s), MaskOf(s), s.left, s.top,
-               g_tools.selectionTransparent, BackgroundPixel());
+    StampImage(picture, ImageView(s), MaskOf(s), s.left, s.top, g_tools.selectionTransparent, BackgroundPixel());
 }
 
 static SelectionRect CurrentRect() {

@@ -11,8 +11,6 @@
 #include "tools/selection_core.h"
 #include "tools/tool_row.h"
 
-struct UndoEntry;
-
 // UI thread only. When active is false: width = height = 0, no mask, no image, and lifted, moving and resizing
 // are false. A mask, when present, has exactly width x height bytes.
 struct FloatingSelection {
@@ -53,8 +51,10 @@ int HitSelectionHandle(POINT content);
 // failure (told to the user) changes nothing.
 bool PlaceFloatingImage(const uint32_t* pixels, int width, int height);
 
-// Stamps a lifted selection's image into an undo level as it is being recorded.
-void ComposeFloatingSelection(UndoEntry& level);
+// Whether a lifted selection floats with its image, and the stamping of it into a copy of the picture that an
+// undo level records.
+bool SelectionFloats();
+void ComposeFloatingSelection(const PixelView& picture);
 
 extern const PendingEdit kSelectionEdit;
 extern const ToolRow kFreeFormSelectRow;

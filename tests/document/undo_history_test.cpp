@@ -82,6 +82,13 @@ bool IsSpoolFileName(const std::wstring& name) {
     return true;
 }
 
+// A change of every pixel, so that its level holds the whole picture's tiles.
+void ChangeEverything(uint32_t pixel) {
+    PushUndoSnapshot();
+    GdiFlush();
+    FillPixels(CanvasPixels(), pixel);
+}
+
 // A short pencil stroke of the given colour on row y: one snapshot each.
 void Stroke(COLORREF color, int y) {
     g_colors.foreground = color;
@@ -175,18 +182,18 @@ TEST_F(UndoHistoryTest, UndoOfAGripResizeRestoresTheSize) {
 
 TEST_F(UndoHistoryTest, TheThousandAndFirstSnapshotDropsTheOldestAndItsFile) {
     ASSERT_TRUE(CreateCanvasImage(100, 100, PixelFromColor(g_colors.background)));
-    // Level k holds the value k at the top-left, so its place in the stack shows what was dropped.
+    // Level k returns to the picture of value k everywhere, so its place in the stack shows what was dropped.
     for (uint32_t k = 0; k < 1000; ++k) {
-        WritePixel(CanvasPixels(), 0, 0, k);
+        FillPixels(CanvasPixels(), k);
         PushUndoSnapshot();
     }
     ASSERT_EQ(g_undo.undo.size(), 1000u);
-    // 40,000 bytes a level: the first ones have gone to disk to keep within 32 MiB.
+    // 40,000 bytes of tiles a level: the first ones have gone to disk to keep within 32 MiB.
     const std::wstring oldest = g_undo.undo.front().spoolPath;
     ASSERT_FALSE(oldest.empty());
     ASSERT_TRUE(FileExists(oldest));
     EXPECT_LE(UndoMemoryBytes(), kUndoMemoryBudget);
-    WritePixel(CanvasPixels(), 0, 0, 1000);
+    FillPixels(CanvasPixels(), 1000);
     PushUndoSnapshot();
     EXPECT_EQ(g_undo.undo.size(), 1000u);
     EXPECT_FALSE(FileExists(oldest));
@@ -198,34 +205,45 @@ TEST_F(UndoHistoryTest, TheThousandAndFirstSnapshotDropsTheOldestAndItsFile) {
     EXPECT_LE(UndoMemoryBytes(), kRedoMemoryBudget);
 }
 
-TEST_F(UndoHistoryTest, ALargePictureKeepsTwoLevelsInMemoryAndSpoolsTheThird) {
+TEST_F(UndoHistoryTest, ALargePictureKeepsTwoWholeLevelsInMemoryAndSpoolsTheThird) {
     ASSERT_TRUE(CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background)));
-    PushUndoSnapshot();
-    PushUndoSnapshot();
-    ASSERT_EQ(g_undo.undo.size(), 2u);
+    // 2,000 x 2,000 in tiles of 64: 32 x 32 tiles, so a level of every tile holds 16,000,000 bytes and its list.
+    constexpr uint64_t kWholeTiles = 16000000 + 1024 * 4;
+    ChangeEverything(0xFF111111u);
+    ChangeEverything(0xFF222222u);
+    ChangeEverything(0xFF333333u);
+    ASSERT_EQ(g_undo.undo.size(), 3u);
     EXPECT_TRUE(g_undo.undo[0].spoolPath.empty());
     EXPECT_TRUE(g_undo.undo[1].spoolPath.empty());
-    WritePixel(CanvasPixels(), 5, 7, 0xFF123456u);
-    PushUndoSnapshot();
-    ASSERT_EQ(g_undo.undo.size(), 3u);
+    EXPECT_TRUE(g_undo.undo[2].open) << "the newest waits for its tiles";
+    EXPECT_EQ(UndoMemoryBytes(), 2 * kWholeTiles);
+    ChangeEverything(0xFF444444u);
+    ASSERT_EQ(g_undo.undo.size(), 4u);
     const std::wstring path = g_undo.undo[0].spoolPath;
-    EXPECT_TRUE(g_undo.undo[0].pixels.empty());
+    EXPECT_TRUE(g_undo.undo[0].content.pixels.empty());
     EXPECT_TRUE(g_undo.undo[1].spoolPath.empty());
     EXPECT_TRUE(g_undo.undo[2].spoolPath.empty());
-    EXPECT_EQ(UndoMemoryBytes(), 2u * 16000000u);
+    EXPECT_EQ(UndoMemoryBytes(), 2 * kWholeTiles);
+    EXPECT_EQ(ShadowBytes(), 16000000u) << "and one picture more";
 
     const std::wstring folder = TempFolder() + L"kolvex_undo_" + std::to_wstring(GetCurrentProcessId());
     ASSERT_EQ(path.rfind(folder + L"\\", 0), 0u) << "spooled to " << std::string(path.begin(), path.end());
     EXPECT_TRUE(IsSpoolFileName(path.substr(folder.size() + 1)));
-    EXPECT_EQ(FileSize(path), 8u + 16000000u);
+    EXPECT_EQ(FileSize(path), 12u + kWholeTiles);
     HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
-    uint8_t header[8] = {};
+    uint8_t header[12] = {};
     DWORD got = 0;
-    ReadFile(f, header, 8, &got, nullptr);
+    ReadFile(f, header, 12, &got, nullptr);
     CloseHandle(f);
-    const uint8_t expected[8] = {0xD0, 0x07, 0, 0, 0xD0, 0x07, 0, 0};
-    EXPECT_EQ(std::memcmp(header, expected, 8), 0);
+    const uint8_t expected[12] = {0xD0, 0x07, 0, 0, 0xD0, 0x07, 0, 0, 0x00, 0x04, 0, 0}; // 2000, 2000, 1024 tiles
+    EXPECT_EQ(std::memcmp(header, expected, 12), 0);
+    for (uint32_t v : {0xFF333333u, 0xFF222222u, 0xFF111111u}) {
+        Undo();
+        EXPECT_EQ(PictureAt(1999, 0), v);
+    }
+    Undo();
+    EXPECT_EQ(PictureAt(1000, 1000), 0xFFFFFFFFu) << "the spooled level read back";
 
     ClearUndoHistory();
     EXPECT_FALSE(FileExists(path));
@@ -233,18 +251,56 @@ TEST_F(UndoHistoryTest, ALargePictureKeepsTwoLevelsInMemoryAndSpoolsTheThird) {
     ClearUndoHistory(); // twice is harmless
 }
 
+TEST_F(UndoHistoryTest, AStrokeKeepsOnlyItsTilesAndThousandsOfThemNeedNoDisk) {
+    ASSERT_TRUE(CreateCanvasImage(4000, 3000, 0xFFFFFFFFu));
+    const Picture original = CurrentPicture();
+    const std::wstring folder = TempFolder() + L"kolvex_undo_" + std::to_wstring(GetCurrentProcessId());
+    for (int i = 0; i < 1000; ++i) {
+        PushUndoSnapshot();
+        WritePixel(CanvasPixels(), (i * 37) % 4000, (i * 91) % 3000, 0xFF000000u | static_cast<uint32_t>(i));
+    }
+    ASSERT_EQ(g_undo.undo.size(), 1000u);
+    EXPECT_LE(UndoMemoryBytes(), uint64_t{1000} * (64 * 64 * 4 + 4)) << "a tile a stroke at most";
+    EXPECT_EQ(ShadowBytes(), uint64_t{4000} * 3000 * 4);
+    for (int i = 0; i < 1000; ++i)
+        Undo();
+    EXPECT_EQ(CurrentPicture(), original);
+    EXPECT_FALSE(FileExists(folder)) << "no level was spooled";
+    EXPECT_LE(UndoMemoryBytes(), kUndoMemoryBudget + kRedoMemoryBudget);
+    ClearUndoHistory();
+}
+
+TEST_F(UndoHistoryTest, AChangeAfterUndoDeletesTheSpooledRedoLevels) {
+    ASSERT_TRUE(CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background)));
+    for (uint32_t v : {0xFF010101u, 0xFF020202u, 0xFF030303u, 0xFF040404u})
+        ChangeEverything(v);
+    Undo();
+    Undo();
+    Undo();
+    ASSERT_EQ(g_undo.redo.size(), 3u);
+    std::vector<std::wstring> files;
+    for (const UndoEntry& e : g_undo.redo)
+        if (!e.spoolPath.empty()) files.push_back(e.spoolPath);
+    ASSERT_FALSE(files.empty()) << "16 MiB of redo levels in memory at most";
+    CanvasDrag(1, 10, 10, 20, 20, 2);
+    EXPECT_TRUE(g_undo.redo.empty());
+    for (const std::wstring& f : files)
+        EXPECT_FALSE(FileExists(f));
+    ClearUndoHistory();
+}
+
 // Makes a 2,000 x 2,000 history whose oldest level is spooled, undoes the two levels in memory and returns
 // the spool file of the one left.
 std::wstring SpoolTheOldestOfThree(std::vector<Picture>* states) {
     states->clear();
     if (!CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background))) return {};
-    const COLORREF colors[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
-    for (COLORREF c : colors) {
+    // Four whole-picture changes: the fourth push spools the oldest level to keep 32 MiB.
+    for (uint32_t v : {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFF808080u}) {
         states->push_back(CurrentPicture());
-        g_colors.foreground = c;
-        CanvasDrag(1, 10, 10 + static_cast<int>(states->size()) * 10, 200, 40, 2);
+        ChangeEverything(v);
     }
     states->push_back(CurrentPicture());
+    Undo();
     Undo();
     Undo();
     return g_undo.undo.size() == 1 ? g_undo.undo[0].spoolPath : std::wstring();
@@ -252,13 +308,16 @@ std::wstring SpoolTheOldestOfThree(std::vector<Picture>* states) {
 
 TEST_F(UndoHistoryTest, ADamagedSpoolFileLeavesPictureAndStacksAsTheyWere) {
     const uint8_t hugeHeader[8] = {0, 0, 1, 0, 0, 0, 1, 0}; // 65536 x 65536
+    const uint8_t otherTile[4] = {0xFF, 0x03, 0, 0};        // the first index, 1023 instead of 0
     struct Case {
         const char* name;
         DWORD offset;
         const uint8_t* bytes;
         DWORD size;
         bool truncate;
-    } cases[] = {{"truncated", 16000000 - 1000, nullptr, 0, true}, {"header 65536 x 65536", 0, hugeHeader, 8, false}};
+    } cases[] = {{"truncated", 16000000 - 1000, nullptr, 0, true},
+                 {"header 65536 x 65536", 0, hugeHeader, 8, false},
+                 {"another tile list", 12, otherTile, 4, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<Picture> states;
@@ -271,14 +330,15 @@ TEST_F(UndoHistoryTest, ADamagedSpoolFileLeavesPictureAndStacksAsTheyWere) {
         Undo();
         EXPECT_EQ(CurrentPicture(), states[1]);
         EXPECT_EQ(g_undo.undo.size(), 1u);
-        EXPECT_EQ(g_undo.redo.size(), 2u);
+        EXPECT_EQ(g_undo.redo.size(), 3u);
         EXPECT_EQ(GetStatusText(kStatusMessage), kReadBackFailed);
         EXPECT_TRUE(FileExists(path)) << "the damaged file is kept";
         EXPECT_EQ(FileSize(path), damagedSize);
         // The history is still whole above the damaged level.
         Redo();
         Redo();
-        EXPECT_EQ(CurrentPicture(), states[3]);
+        Redo();
+        EXPECT_EQ(CurrentPicture(), states[4]);
         ClearUndoHistory();
     }
 }
@@ -321,10 +381,8 @@ struct AddressSpaceHog {
 
 TEST_F(UndoHistoryTest, OutOfMemoryStillMarksTheDocumentAndSaysWhatWasLost) {
     ASSERT_TRUE(CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background)));
-    PushUndoSnapshot();
-    WritePixel(CanvasPixels(), 1, 1, 0xFF010101u);
-    PushUndoSnapshot();
-    WritePixel(CanvasPixels(), 2, 2, 0xFF020202u);
+    ChangeEverything(0xFF010101u);
+    ChangeEverything(0xFF020202u);
     Undo();
     ASSERT_EQ(g_undo.redo.size(), 1u);
     g_document.modified = false;
@@ -332,7 +390,7 @@ TEST_F(UndoHistoryTest, OutOfMemoryStillMarksTheDocumentAndSaysWhatWasLost) {
     {
         AddressSpaceHog hog;
         ASSERT_FALSE(hog.blocks.empty());
-        // Redo cannot keep the current picture: the undo history goes, the step itself is still made.
+        // Redo cannot keep the level back to the picture now: the undo history goes, the step itself is made.
         Redo();
         EXPECT_EQ(GetStatusText(kStatusMessage), L"Warning: Low memory; Undo history cleared.");
         EXPECT_EQ(PictureAt(2, 2), 0xFF020202u);
@@ -343,8 +401,13 @@ TEST_F(UndoHistoryTest, OutOfMemoryStillMarksTheDocumentAndSaysWhatWasLost) {
         SetStatusText(kStatusMessage, L"");
         AddressSpaceHog more; // what the redo level freed
         PushUndoSnapshot();
-        EXPECT_EQ(GetStatusText(kStatusMessage), L"Warning: Low memory; Undo snapshot skipped.");
-        EXPECT_TRUE(g_undo.undo.empty());
+        GdiFlush();
+        FillPixels(CanvasPixels(), 0xFF030303u);
+        // The next snapshot cannot keep the changed tiles: that level goes, and with it every older one, which
+        // only make sense on top of it; the new level starts afresh in the shadow's freed memory.
+        PushUndoSnapshot();
+        EXPECT_EQ(GetStatusText(kStatusMessage), L"Warning: Low memory; Undo history cleared.");
+        EXPECT_EQ(g_undo.undo.size(), 1u);
     }
     // The change goes ahead without a level, so the document must count as changed.
     EXPECT_TRUE(g_document.modified);
@@ -383,8 +446,8 @@ TEST_F(UndoHistoryTest, StaleSpoolFoldersAreRemovedBeforeTheFirstSpool) {
         ASSERT_TRUE(WriteFileBytes(dir + L"\\u_1_1.tmp", "x", 1, 0, true));
     }
     ASSERT_TRUE(CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background)));
-    for (int i = 0; i < 3; ++i)
-        PushUndoSnapshot();
+    for (uint32_t v : {1u, 2u, 3u, 4u})
+        ChangeEverything(v);
     ASSERT_FALSE(g_undo.undo[0].spoolPath.empty());
     EXPECT_FALSE(FileExists(stale));
     EXPECT_TRUE(FileExists(alive + L"\\u_1_1.tmp")) << "a running process's folder is not stale";
@@ -409,19 +472,20 @@ TEST_F(UndoHistoryTest, DISABLED_SmallDiskDropsOldLevelsAndKeepsMemoryBounded) {
     ASSERT_TRUE(GetDiskFreeSpaceExW(temp.c_str(), &freeBytes, nullptr, nullptr));
 
     ASSERT_TRUE(CreateCanvasImage(2000, 2000, PixelFromColor(g_colors.background)));
-    constexpr uint64_t kLevel = 16000000;
-    const size_t inMemory = kUndoMemoryBudget / kLevel; // the newest level included
-    const size_t onDisk = SpoolDiskBudget(freeBytes.QuadPart) / (kLevel + 8);
+    constexpr uint64_t kLevel = 16000000 + 1024 * 4; // every tile of the picture and its list
+    const size_t inMemory = kUndoMemoryBudget / kLevel;
+    const size_t onDisk = SpoolDiskBudget(freeBytes.QuadPart) / (kLevel + 12);
     std::vector<Picture> states{CurrentPicture()};
     constexpr int kStrokes = 12;
     for (int i = 0; i < kStrokes; ++i) {
-        Stroke(RGB(10 * i, 255 - 10 * i, 7 * i), 10 + 20 * i);
+        ChangeEverything(0xFF000000u | static_cast<uint32_t>(0x010203 * (i + 1)));
         states.push_back(CurrentPicture());
-        ASSERT_LE(UndoMemoryBytes(), kUndoMemoryBudget + kRedoMemoryBudget) << "after stroke " << i;
-        ASSERT_GE(g_undo.undo.size(), std::min<size_t>(i + 1, inMemory));
+        ASSERT_LE(UndoMemoryBytes(), kUndoMemoryBudget + kRedoMemoryBudget) << "after change " << i;
+        ASSERT_GE(g_undo.undo.size(), std::min<size_t>(i + 1, inMemory + 1));
     }
     const size_t depth = g_undo.undo.size();
-    EXPECT_EQ(depth, inMemory + onDisk);
+    EXPECT_EQ(depth, 1 + inMemory + onDisk) << "the open level, those in memory and those on the disk";
+    EXPECT_EQ(GetStatusText(kStatusMessage), L"Warning: Low disk space; the oldest Undo steps were dropped.");
     if (onDisk > 0) {
         EXPECT_EQ(g_undo.undo[0].spoolPath.rfind(temp + L"kolvex_undo_", 0), 0u) << "not spooled to the small disk";
         EXPECT_TRUE(FileExists(g_undo.undo[0].spoolPath));
