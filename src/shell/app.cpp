@@ -61,9 +61,7 @@ void ActOnCommandLine(HWND main, const std::vector<std::wstring>& args, const ch
     case CommandLineAction::Kind::Capture: PostMessageW(main, WM_COMMAND, kCmdCaptureScreen, 0); break;
     // A file that cannot be read leaves the blank picture and says so in the status bar.
     case CommandLineAction::Kind::OpenWide: (void)OpenPictureFile(action.widePath); break;
-    case CommandLineAction::Kind::OpenAnsi:
-        if (!LoadImageFileAnsi(action.ansiPath)) ReportOpenFailure(AnsiToWide(action.ansiPath));
-        break;
+    case CommandLineAction::Kind::OpenAnsi: (void)OpenPictureFileAnsi(action.ansiPath); break;
     case CommandLineAction::Kind::None: break;
     }
 }

@@ -107,7 +107,9 @@ TEST(BmpRle, RefusesMalformedStreams) {
         SCOPED_TRACE(c.name);
         const Decoded d = Decode(c.file);
         EXPECT_EQ(d.infoError, c.infoError);
-        if (c.infoError == BmpError::None) EXPECT_EQ(d.pixelError, c.pixelError);
+        if (c.infoError == BmpError::None) {
+            EXPECT_EQ(d.pixelError, c.pixelError);
+        }
     }
 }
 
