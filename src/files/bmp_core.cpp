@@ -324,27 +324,35 @@ private:
     size_t at_ = 0, len_ = 0;
 };
 
-// Where the next RLE pixel goes: x 0..width, y 0..height (height: past the last row). The position only moves
-// forward through the bottom-up buffer, so every pixel it passes over is filled once, with palette entry 0.
+// Where the next RLE pixel goes: x 0..rowPixels, y 0..height (height: past the last row). A row reaches as far as a
+// plain file's row with its padding to whole words: some writers encode that padding too, and those pixels are
+// dropped. The position only moves forward through the bottom-up buffer, so every pixel it passes over is filled
+// once, with palette entry 0.
 struct RleCursor {
     const PixelView& dst;
     uint32_t background;
+    int rowPixels;
     int x = 0, y = 0;
     uint64_t filled = 0;
 
+    uint64_t Index() const {
+        return static_cast<uint64_t>(y) * static_cast<uint64_t>(dst.width) +
+               static_cast<uint64_t>(std::min(x, dst.width));
+    }
     void FillTo(uint64_t index) {
         if (index > filled) std::fill_n(dst.px + filled, static_cast<size_t>(index - filled), background);
         filled = std::max(filled, index);
     }
-    // Room for n pixels at the position, which then moves past them.
-    uint32_t* Take(int n) {
-        const uint64_t index = static_cast<uint64_t>(y) * static_cast<uint64_t>(dst.width) + static_cast<uint64_t>(x);
+    bool Fits(int n) const { return y < dst.height && n <= rowPixels - x; }
+    // Room for the pixels of n that lie inside the picture, *kept of them; the position moves past all n.
+    uint32_t* Take(int n, int* kept) {
+        const uint64_t index = Index();
         FillTo(index);
+        *kept = std::clamp(dst.width - x, 0, n);
         x += n;
-        filled = index + static_cast<uint64_t>(n);
+        filled = index + static_cast<uint64_t>(*kept);
         return dst.px + index;
     }
-    bool Fits(int n) const { return y < dst.height && n <= dst.width - x; }
     void EndLine() {
         x = 0;
         y = std::min(y + 1, dst.height);
@@ -357,20 +365,22 @@ bool DecodeAbsoluteRun(ByteStream& in, const RowDecoder& d, int n, RleCursor& at
     const size_t bytes = d.bits == 4 ? static_cast<size_t>(n + 1) / 2 : static_cast<size_t>(n);
     const size_t got = std::min(in.Read(raw, bytes + (bytes & 1)), bytes);
     const int present = static_cast<int>(d.bits == 4 ? std::min<size_t>(static_cast<size_t>(n), 2 * got) : got);
-    uint32_t* p = at.Take(present);
-    for (int i = 0; i < present; ++i)
+    int kept = 0;
+    uint32_t* p = at.Take(present, &kept);
+    for (int i = 0; i < kept; ++i)
         p[i] = d.lut[d.bits == 4 ? (i & 1 ? raw[i >> 1] & 15 : raw[i >> 1] >> 4) : raw[i]];
     return got == bytes;
 }
 
 void DecodeRun(const RowDecoder& d, int n, int value, RleCursor& at) {
-    uint32_t* p = at.Take(n);
+    int kept = 0;
+    uint32_t* p = at.Take(n, &kept);
     if (d.bits == 8) {
-        std::fill_n(p, n, d.lut[value]);
+        std::fill_n(p, kept, d.lut[value]);
         return;
     }
     const uint32_t pair[2] = {d.lut[value >> 4], d.lut[value & 15]};
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < kept; ++i)
         p[i] = pair[i & 1];
 }
 
@@ -382,7 +392,8 @@ BmpError DecodeRle(const BmpSource& src, const BmpInfo& info, const RowDecoder& 
         return BmpError::NoMemory;
     }
     ByteStream in(src, info.pixelOffset, &buffer);
-    RleCursor at{dst, d.lut[0]};
+    const int rowPixels = static_cast<int>(BmpStride(info.bitCount, info.width) * 8 / info.bitCount);
+    RleCursor at{dst, d.lut[0], rowPixels};
     for (;;) {
         const int count = in.Next(), value = in.Next();
         if (value < 0) break;
@@ -396,7 +407,7 @@ BmpError DecodeRle(const BmpSource& src, const BmpInfo& info, const RowDecoder& 
         } else if (value == 2) {
             const int dx = in.Next(), dy = in.Next();
             if (dy < 0) break;
-            if (dx > dst.width - at.x || dy >= dst.height - at.y) return BmpError::BadRle;
+            if (dx > rowPixels - at.x || dy >= dst.height - at.y) return BmpError::BadRle;
             at.x += dx;
             at.y += dy;
         } else {

@@ -35,7 +35,7 @@ enum class BmpError {
     BadOffset,      // pixel data offset beyond the end of the file
     BadCompression, // RLE at another bit count than its own or top-down, bit fields at other than 16 or 32 bits
     BadMasks,       // bit fields that overlap, have gaps, leave a colour out, or lie past the end of the file
-    BadRle,         // a run, absolute run or delta past the end of its row or past the last row
+    BadRle,         // a run, absolute run or delta past its row (as padded in plain rows) or past the last row
     Unsupported,    // a compression this reader does not decode (JPEG, PNG, Huffman, RLE24, 6 and above)
     NoMemory,
 };
@@ -62,8 +62,9 @@ struct BmpSides {
 [[nodiscard]] BmpError ReadBmpInfo(const BmpSource& src, BmpInfo* info, BmpSides* sides = nullptr);
 // Decodes the rows into dst (info.width x info.height, bottom-up) as 0xFFRRGGBB; a palette index without an entry
 // gives white. Plain rows the file does not hold are white and set *rowsMissing. RLE pixels no run reaches (after
-// an end-of-line, delta or end-of-bitmap escape, or where the stream ends) are palette entry 0; a run past its row
-// or the last row is BadRle, and dst then holds a part of the picture.
+// an end-of-line, delta or end-of-bitmap escape, or where the stream ends) are palette entry 0; runs may reach into
+// the padding a plain row would have, and those pixels are dropped. A run past that or past the last row is
+// BadRle, and dst then holds a part of the picture.
 [[nodiscard]] BmpError DecodeBmpPixels(const BmpSource& src, const BmpInfo& info, const PixelView& dst,
                                        bool* rowsMissing = nullptr);
 

@@ -52,6 +52,12 @@ const RleCase kRleCases[] = {
     {"RLE8 stream that stops inside an absolute run", Rle(kBiRle8, 5, 1), {0, 5, 1, 2}, {R, G, Z, Z, Z}},
     {"RLE8 stream that stops inside a delta", Rle(kBiRle8, 3, 1), {1, 3, 0, 2, 1}, {B, Z, Z}},
     {"RLE8 end of line past the last row does nothing", Rle(kBiRle8, 2, 1), {2, 1, 0, 0, 0, 0, 0, 1}, {R, R}},
+    // As ImageMagick writes them: a plain row's padding encoded as pixels.
+    {"RLE8 runs and absolute runs into the row's padding, which is dropped",
+     Rle(kBiRle8, 5, 2),
+     {5, 1, 3, 0, 0, 0, /* top */ 2, 2, 0, 6, 3, 3, 3, 3, 3, 3, 0, 1},
+     {G, G, B, B, B, /**/ R, R, R, R, R}},
+    {"RLE4 run into the row's padding", Rle(kBiRle4, 3, 1), {8, 0x12, 0, 1}, {R, G, R}},
     {"RLE4 runs alternate the two nibbles, starting over with each run",
      Rle(kBiRle4, 5, 2),
      {5, 0x12, 0, 0, 3, 0x33, 2, 0x40, 0, 1},
@@ -87,13 +93,14 @@ struct RefusedCase {
 std::vector<RefusedCase> RefusedRleCases() {
     auto rle8 = [](std::vector<uint8_t> stream) { return BuildBmp(Rle(kBiRle8, 5, 3), stream); };
     return {
-        {"a run past the row", rle8({6, 1}), BmpError::None, BmpError::BadRle},
-        {"a run after a full row without end of line", rle8({5, 1, 1, 1}), BmpError::None, BmpError::BadRle},
-        {"an absolute run past the row", rle8({3, 1, 0, 3, 1, 1, 1, 0}), BmpError::None, BmpError::BadRle},
-        {"a delta past the row", rle8({1, 1, 0, 2, 5, 0}), BmpError::None, BmpError::BadRle},
+        // A row of 5 pixels at 8 bits takes 8 bytes in a plain file: runs may reach 8 pixels, not 9.
+        {"a run past the row", rle8({9, 1}), BmpError::None, BmpError::BadRle},
+        {"a run after a row filled to its padding", rle8({8, 1, 1, 1}), BmpError::None, BmpError::BadRle},
+        {"an absolute run past the row", rle8({3, 1, 0, 6, 1, 1, 1, 1, 1, 1}), BmpError::None, BmpError::BadRle},
+        {"a delta past the row", rle8({1, 1, 0, 2, 8, 0}), BmpError::None, BmpError::BadRle},
         {"a delta past the last row", rle8({0, 2, 0, 3}), BmpError::None, BmpError::BadRle},
         {"a run past the last row", rle8({0, 0, 0, 0, 0, 0, 1, 1}), BmpError::None, BmpError::BadRle},
-        {"RLE4 run past the row", BuildBmp(Rle(kBiRle4, 3, 1), {4, 0x11}), BmpError::None, BmpError::BadRle},
+        {"RLE4 run past the row", BuildBmp(Rle(kBiRle4, 3, 1), {9, 0x11}), BmpError::None, BmpError::BadRle},
         {"top-down RLE8", BuildBmp(Rle(kBiRle8, 5, -3), {0, 1}), BmpError::BadCompression},
         {"RLE8 with bit count 4", BuildBmp(Compressed(Header(40, 5, 3, 4, 5, kPalette), kBiRle8), {0, 1}),
          BmpError::BadCompression},

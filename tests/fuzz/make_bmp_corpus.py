@@ -59,7 +59,7 @@ SEEDS = {
     "rle4_escapes.bmp": bmp(width=5, height=2, bits=4, compression=2, colors_used=5,
                             palette=(0x336699, 0xFF0000, 0xFF00, 0xFF, 0),
                             pixels=bytes((5, 0x12, 0, 0, 0, 5, 0x12, 0x34, 0x90, 0, 0, 1))),
-    "rle8_run_past_row.bmp": bmp(width=3, bits=8, compression=1, palette=(1, 2), pixels=bytes((4, 1, 0, 1))),
+    "rle8_run_past_row.bmp": bmp(width=3, bits=8, compression=1, palette=(1, 2), pixels=bytes((5, 1, 0, 1))),
     "bitfields_565.bmp": bmp(width=3, bits=16, compression=3, masks=(0xF800, 0x7E0, 0x1F),
                              pixels=struct.pack("<3H", 0xF800, 0x2084, 0xFFFF) + b"\0\0"),
     "bitfields_101010.bmp": bmp(width=2, bits=32, compression=3, masks=(0x3FF00000, 0xFFC00, 0x3FF),
