@@ -230,6 +230,30 @@ for mode in gdiplus own; do
     done
 done
 
+# A file GDI+ fails to decode is not left open by it: another program deletes it while Kolvex still shows the
+# refusal. A PNG cut inside its image data, and a BMP whose body is meant for GDI+ (BI_PNG) and broken.
+convert -seed 5 -size 64x64 xc: +noise Random "PNG24:$src/noise.png"
+head -c $(($(stat -c %s "$src/noise.png") * 2 / 3)) "$src/noise.png" >"$E2E_TMP/cut.png"
+"$PYTHON" - "$E2E_TMP/cut.png" "$E2E_TMP/png_inside.bmp" <<'PY'
+import struct, sys
+body = open(sys.argv[1], "rb").read()
+header = struct.pack("<IiiHHIIiiII", 40, 64, 64, 1, 0, 5, len(body), 0, 0, 0, 0)
+open(sys.argv[2], "wb").write(b"BM" + struct.pack("<IHHI", 54 + len(body), 0, 0, 54) + header + body)
+PY
+for file in cut.png png_inside.bmp; do
+    label="gdiplus-held-${file%.*}"
+    kolvex_start "$exe" "$(win_path "$E2E_TMP/$file")"
+    XID=$(wait_for_window ' - Kolvex$' 30) || fail "$label: main window did not appear"
+    read -r WX WY WW WH < <(window_geometry "$XID") || fail "no geometry for window $XID"
+    wait_status_message "$shots-$label.png" "$STATUS_AT_START" 10 || fail "$label: no refusal in the status bar"
+    wait_caption "$XID" "Untitled - Kolvex" 0 || fail "$label: the file opened"
+    # From a folder without a cmd.exe of its own, which Wine would run instead.
+    (cd "$E2E_TMP" && wine cmd /c del "$(win_path "$E2E_TMP/$file")") </dev/null >/dev/null 2>&1 || true
+    [[ ! -e $E2E_TMP/$file ]] || fail "$label: another program cannot delete the file while Kolvex runs"
+    close_unchanged "$XID"
+    echo "gdiplus $label: refused, and deleted by another program meanwhile"
+done
+
 # The window tests of this mode: what the program says without GDI+, read from inside it.
 WINEDLLOVERRIDES=${OVERRIDES[own]} run_disabled_window_tests "$tests_exe" "$E2E_OUT/$E2E_NAME-window-tests.log" \
     'NoGdiplus.*' 3
