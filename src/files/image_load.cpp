@@ -59,7 +59,7 @@ static bool DecodeBmpFile(const std::wstring& path, DecodedPicture* out, LoadOut
         return false;
     }
     const BmpSides stated{info.width, info.height};
-    // The decoder writes every pixel, white where the file's rows run short.
+    // The decoder writes every pixel.
     if (!out->Allocate(info.width, info.height)) {
         *why = Refusal(BmpError::NoMemory, stated);
         return false;
