@@ -60,15 +60,33 @@ void NewPicture() {
     StartDocument(surface, L"");
 }
 
-void ReportOpenFailure(const std::wstring& path) {
+void ReportOpenFailure(const std::wstring& path, const LoadOutcome& outcome) {
+    switch (outcome.result) {
+    case LoadResult::Loaded: return;
+    case LoadResult::RowsMissing:
+        // So that nobody saves the cut picture over the file unawares.
+        SetStatusText(kStatusMessage, L"The picture file ends early; the missing rows are shown white.");
+        return;
+    case LoadResult::TooLarge: ReportResizeFailure(ResizeResult::TooLarge, outcome.width, outcome.height); return;
+    case LoadResult::NoMemory: ReportResizeFailure(ResizeResult::NoMemory, outcome.width, outcome.height); return;
+    case LoadResult::Unreadable: break;
+    }
     const std::wstring text = L"Could not open '" + std::wstring(FileNamePart(path)) + L"'.";
     SetStatusText(kStatusMessage, text.c_str());
 }
 
 bool OpenPictureFile(const std::wstring& path) {
-    if (LoadImageFile(path)) return true;
-    ReportOpenFailure(path);
-    return false;
+    LoadOutcome outcome;
+    const bool loaded = LoadImageFile(path, &outcome);
+    ReportOpenFailure(path, outcome);
+    return loaded;
+}
+
+bool OpenPictureFileAnsi(const std::string& path) {
+    LoadOutcome outcome;
+    const bool loaded = LoadImageFileAnsi(path, &outcome);
+    ReportOpenFailure(AnsiToWide(path), outcome);
+    return loaded;
 }
 
 static const wchar_t kOpenFilter[] =

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "files/image_load.h"
+
 // Asked before the picture is replaced while modified; false means the user cancelled (or the save failed).
 // Its "Yes" settles the pending edits through g_settleBeforeSave before anything is written.
 [[nodiscard]] bool AskToSaveChanges();
@@ -25,8 +27,11 @@ void RegisterBmpAssociation();
 // Opens a picture named outside the Open dialog (command line, dropped file); a file that cannot be read
 // leaves the picture and says so in the status bar.
 bool OpenPictureFile(const std::wstring& path);
-// The status text of a picture that could not be opened.
-void ReportOpenFailure(const std::wstring& path);
+// The same for a command-line path in the ANSI code page.
+bool OpenPictureFileAnsi(const std::string& path);
+// Says in status part 0 what a load of path ended with: why it was refused, or that the file ended early;
+// nothing after a clean load.
+void ReportOpenFailure(const std::wstring& path, const LoadOutcome& outcome);
 
 // The common dialogs and the registry call the commands use; tests put their own in front of the system's.
 using FileDialogFn = BOOL(WINAPI*)(LPOPENFILENAMEW);

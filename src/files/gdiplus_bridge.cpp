@@ -1,5 +1,9 @@
 #include "files/gdiplus_bridge.h"
 
+#include <objbase.h>
+
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -32,12 +36,15 @@ struct ColorPalette256 {
     UINT count = 0;
     UINT32 entries[256] = {}; // 0xAARRGGBB
 };
+constexpr GpStatus kOutOfMemory = 3;
 constexpr int kPixelFormat32bppRGB = 0x00022009;
+// A copy beyond this would crowd the decoded pixels out of a 32-bit process.
+constexpr LONGLONG kMaxCopiedFileBytes = 256LL << 20;
 constexpr int kPixelFormat8bppIndexed = 0x00030803;
 
 using StartupFn = GpStatus(WINAPI*)(ULONG_PTR*, const StartupInput*, void*);
 using ShutdownFn = void(WINAPI*)(ULONG_PTR);
-using CreateBitmapFromFileFn = GpStatus(WINAPI*)(const WCHAR*, void**);
+using CreateBitmapFromStreamFn = GpStatus(WINAPI*)(IStream*, void**);
 using CreateHBITMAPFromBitmapFn = GpStatus(WINAPI*)(void*, HBITMAP*, DWORD);
 using DisposeImageFn = GpStatus(WINAPI*)(void*);
 using GetImageSizeFn = GpStatus(WINAPI*)(void*, UINT*);
@@ -83,10 +90,50 @@ private:
     DisposeImageFn dispose_;
     void* image_ = nullptr;
 };
+// A COM stream released when it goes out of scope.
+class StreamHolder {
+public:
+    explicit StreamHolder(IStream* stream) : stream_(stream) {}
+    ~StreamHolder() {
+        if (stream_) stream_->Release();
+    }
+    StreamHolder(const StreamHolder&) = delete;
+    StreamHolder& operator=(const StreamHolder&) = delete;
+    IStream* get() const { return stream_; }
+
+private:
+    IStream* stream_;
+};
 } // namespace
 
-static bool ReadHbitmapPixels(HBITMAP bitmap, int width, int height, DecodedPicture* out) {
-    if (!out->Allocate(width, height)) return false;
+// The whole file in a movable block, which the stream then owns; the file is closed before GDI+ sees it.
+static IStream* OpenCopyOfFile(const std::wstring& path) {
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size;
+    if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
+        size.QuadPart > kMaxCopiedFileBytes)
+        return nullptr;
+    const DWORD bytes = static_cast<DWORD>(size.QuadPart);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!block) return nullptr;
+    void* p = GlobalLock(block);
+    DWORD got = 0;
+    const bool read = p && ReadFile(file.get(), p, bytes, &got, nullptr) && got == bytes;
+    if (p) GlobalUnlock(block);
+    IStream* stream = nullptr;
+    if (!read || FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    return stream;
+}
+
+static bool ReadHbitmapPixels(HBITMAP bitmap, int width, int height, DecodedPicture* out, LoadOutcome* why) {
+    if (!out->Allocate(width, height)) {
+        *why = {LoadResult::NoMemory, width, height};
+        return false;
+    }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -106,34 +153,50 @@ static bool ReadHbitmapPixels(HBITMAP bitmap, int width, int height, DecodedPict
     return true;
 }
 
-bool DecodeWithGdiplus(const std::wstring& path, DecodedPicture* out) {
+bool DecodeWithGdiplus(const std::wstring& path, DecodedPicture* out, LoadOutcome* why) {
+    *why = {};
     ScopedLibrary lib("gdiplus.dll");
     StartupFn startup;
     ShutdownFn shutdown;
-    CreateBitmapFromFileFn fromFile;
+    CreateBitmapFromStreamFn fromStream;
     CreateHBITMAPFromBitmapFn toHbitmap;
     DisposeImageFn dispose;
     GetImageSizeFn getWidth, getHeight;
     if (!lib.Resolve("GdiplusStartup", &startup) || !lib.Resolve("GdiplusShutdown", &shutdown) ||
-        !lib.Resolve("GdipCreateBitmapFromFile", &fromFile) ||
+        !lib.Resolve("GdipCreateBitmapFromStream", &fromStream) ||
         !lib.Resolve("GdipCreateHBITMAPFromBitmap", &toHbitmap) || !lib.Resolve("GdipDisposeImage", &dispose) ||
         !lib.Resolve("GdipGetImageWidth", &getWidth) || !lib.Resolve("GdipGetImageHeight", &getHeight))
         return false;
+    // Released after the bitmap, which may read from it until it is disposed of.
+    StreamHolder stream(OpenCopyOfFile(path));
+    if (!stream.get()) return false;
     HBITMAP hbm = nullptr;
-    UINT width = 0, height = 0;
+    int width = 0, height = 0;
     {
         GdiplusSession session(startup, shutdown);
         if (!session.started()) return false;
         GpImageHolder bitmap(dispose);
-        if (fromFile(path.c_str(), bitmap.receive()) != 0 || !bitmap.get()) return false;
-        if (getWidth(bitmap.get(), &width) != 0 || getHeight(bitmap.get(), &height) != 0) return false;
-        if (!IsPictureSizeAllowed(width, height)) return false;
+        UINT w = 0, h = 0;
+        if (fromStream(stream.get(), bitmap.receive()) != 0 || !bitmap.get()) return false;
+        if (getWidth(bitmap.get(), &w) != 0 || getHeight(bitmap.get(), &h) != 0) return false;
+        width = static_cast<int>(std::min<UINT>(w, INT_MAX));
+        height = static_cast<int>(std::min<UINT>(h, INT_MAX));
+        if (!IsPictureSizeAllowed(width, height)) {
+            if (width > 0 && height > 0) *why = {LoadResult::TooLarge, width, height};
+            return false;
+        }
         // Opaque white behind transparent areas.
-        if (toHbitmap(bitmap.get(), &hbm, 0xFFFFFFFF) != 0) hbm = nullptr;
+        const GpStatus made = toHbitmap(bitmap.get(), &hbm, 0xFFFFFFFF);
+        if (made != 0) {
+            if (made == kOutOfMemory) *why = {LoadResult::NoMemory, width, height};
+            return false;
+        }
     }
     if (!hbm) return false;
     ScopedGdiObj<HBITMAP> owned(hbm);
-    return ReadHbitmapPixels(hbm, static_cast<int>(width), static_cast<int>(height), out);
+    if (!ReadHbitmapPixels(hbm, width, height, out, why)) return false;
+    *why = {LoadResult::Loaded};
+    return true;
 }
 
 static const wchar_t* MimeTypeOf(ImageFormat f) {

@@ -10,6 +10,7 @@
 
 #include "document/pixel_core.h"
 #include "files/file_core.h"
+#include "files/image_load.h"
 
 // A decoded picture: bottom-up 0xFFRRGGBB pixels, width x height.
 struct DecodedPicture {
@@ -27,9 +28,10 @@ struct DecodedPicture {
     }
 };
 
-// Any format GDI+ reads, with transparent areas made white. False when GDI+ is missing, cannot read the
-// file, or the picture is larger than the program allows.
-[[nodiscard]] bool DecodeWithGdiplus(const std::wstring& path, DecodedPicture* out);
+// Any format GDI+ reads, with transparent areas made white. GDI+ reads a copy of the file in memory, so a decode
+// that fails leaves no handle open on it. False when GDI+ is missing, the file is larger than 256 MiB, GDI+ cannot
+// read it, or the picture is beyond the size limit or memory; *why says which.
+[[nodiscard]] bool DecodeWithGdiplus(const std::wstring& path, DecodedPicture* out, LoadOutcome* why);
 
 enum class EncodeResult { Saved, NoGdiplus, Incomplete, StartupFailed, NoEncoder, Failed };
 // Writes the pixels as PNG, JPEG or GIF to path, nothing else. A GIF gets the picture's own colours when it

@@ -28,8 +28,16 @@ static size_t ReadFileAt(void* context, uint64_t offset, uint8_t* dst, size_t n)
     return done;
 }
 
-// The program's own reader, for when GDI+ is missing or cannot read the file.
-static bool DecodeBmpFile(const std::wstring& path, DecodedPicture* out) {
+static LoadOutcome Refusal(BmpError e, const BmpSides& sides) {
+    if (e == BmpError::TooLarge) return {LoadResult::TooLarge, sides.width, sides.height};
+    if (e == BmpError::NoMemory) return {LoadResult::NoMemory, sides.width, sides.height};
+    return {};
+}
+
+// The program's own reader, which every file that starts with "BM" meets first. *handOn is set for any other file
+// and for a BMP of a compression the reader does not decode; a BMP it refuses as damaged goes nowhere else.
+static bool DecodeBmpFile(const std::wstring& path, DecodedPicture* out, LoadOutcome* why, bool* handOn) {
+    *handOn = false;
     ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return false;
@@ -37,10 +45,24 @@ static bool DecodeBmpFile(const std::wstring& path, DecodedPicture* out) {
     if (!GetFileSizeEx(file.get(), &size)) return false;
     const BmpSource src{file.get(), ReadFileAt, static_cast<uint64_t>(size.QuadPart)};
     BmpInfo info;
-    if (ReadBmpInfo(src, &info) != BmpError::None) return false;
-    // The decoder writes every pixel, white where the file's rows run short.
-    if (!out->Allocate(info.width, info.height)) return false;
-    return DecodeBmpPixels(src, info, {out->pixels.get(), info.width, info.height}) == BmpError::None;
+    BmpSides sides;
+    const BmpError e = ReadBmpInfo(src, &info, &sides);
+    *handOn = e == BmpError::NotBmp || e == BmpError::Unsupported;
+    if (e != BmpError::None) {
+        *why = Refusal(e, sides);
+        return false;
+    }
+    const BmpSides stated{info.width, info.height};
+    // The decoder writes every pixel.
+    if (!out->Allocate(info.width, info.height)) {
+        *why = Refusal(BmpError::NoMemory, stated);
+        return false;
+    }
+    bool rowsMissing = false;
+    const BmpError d = DecodeBmpPixels(src, info, {out->pixels.get(), info.width, info.height}, &rowsMissing);
+    *why = d == BmpError::None ? LoadOutcome{rowsMissing ? LoadResult::RowsMissing : LoadResult::Loaded}
+                               : Refusal(d, stated);
+    return d == BmpError::None;
 }
 
 std::wstring FullPathOf(const std::wstring& path) {
@@ -62,19 +84,27 @@ static bool ApplyPicture(const std::wstring& fullPath, const DecodedPicture& p) 
     return true;
 }
 
-bool LoadImageFile(const std::wstring& path) {
+bool LoadImageFile(const std::wstring& path, LoadOutcome* outcome) {
+    LoadOutcome unasked;
+    LoadOutcome& why = outcome ? *outcome : unasked;
+    why = {};
     if (path.empty()) return false;
     const std::wstring full = FullPathOf(path);
     DecodedPicture picture;
-    if (!DecodeWithGdiplus(full, &picture)) {
+    bool handOn = false;
+    if (!DecodeBmpFile(full, &picture, &why, &handOn)) {
+        if (!handOn) return false;
         picture = {};
-        if (!DecodeBmpFile(full, &picture)) return false;
+        if (!DecodeWithGdiplus(full, &picture, &why)) return false;
     }
     if (!picture.pixels) return false;
-    return ApplyPicture(full, picture);
+    if (ApplyPicture(full, picture)) return true;
+    why = {LoadResult::NoMemory, picture.width, picture.height};
+    return false;
 }
 
-bool LoadImageFileAnsi(const std::string& path) {
+bool LoadImageFileAnsi(const std::string& path, LoadOutcome* outcome) {
+    if (outcome) *outcome = {};
     const std::wstring wide = AnsiToWide(path);
-    return !wide.empty() && LoadImageFile(wide);
+    return !wide.empty() && LoadImageFile(wide, outcome);
 }

@@ -71,7 +71,7 @@ void ActOnCommandLine(HWND main, const std::vector<std::wstring>& args, const ch
         break;
     case CommandLineAction::Kind::OpenAnsi:
         SettlePendingEdits(Settle::Text);
-        if (!LoadImageFileAnsi(action.ansiPath)) ReportOpenFailure(AnsiToWide(action.ansiPath));
+        (void)OpenPictureFileAnsi(action.ansiPath);
         break;
     case CommandLineAction::Kind::None: break;
     }

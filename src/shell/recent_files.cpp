@@ -149,8 +149,14 @@ void OpenRecentFile(int index) {
             ListChanged();
         return;
     }
-    // A successful load puts the file at the top of the list itself.
-    if (LoadImageFile(path)) return;
+    // A successful load puts the file at the top of the list itself. A picture too large or beyond memory is
+    // refused in the status bar, as from every other way of opening.
+    LoadOutcome outcome;
+    const bool loaded = LoadImageFile(path, &outcome);
+    if (loaded || outcome.result != LoadResult::Unreadable) {
+        ReportOpenFailure(path, outcome);
+        return;
+    }
     const std::wstring failure = L"Failed to open recent picture:\n" + path;
     OwnedMessageBox(g_app.main, failure.c_str(), L"Kolvex", MB_OK | MB_ICONERROR);
 }

@@ -184,11 +184,17 @@ TEST_F(Files, HostileAndBrokenFilesLeaveThePictureAlone) {
     PushUndoSnapshot();
     const DocumentLook before = LookOfDocument();
     ASSERT_TRUE(before.modified);
-    for (const wchar_t* name : {L"hostile.bmp", L"noise.png", L"empty.bmp", L"missing.bmp"}) {
+    const std::pair<const wchar_t*, std::wstring> cases[] = {
+        {L"hostile.bmp", L"A picture of 1073741825 x 4 pixels is too large."},
+        {L"noise.png", L"Could not open 'noise.png'."},
+        {L"empty.bmp", L"Could not open 'empty.bmp'."},
+        {L"missing.bmp", L"Could not open 'missing.bmp'."},
+    };
+    for (const auto& [name, text] : cases) {
         s_answer = Path(name);
         AnswerNextMessageBox(IDNO); // do not save the changes first
         Post(g_app.main, WM_COMMAND, 102);
-        EXPECT_EQ(GetStatusText(kStatusMessage), L"Could not open '" + std::wstring(name) + L"'.");
+        EXPECT_EQ(GetStatusText(kStatusMessage), text);
         EXPECT_EQ(PictureAt(1, 1), 0xFF0000FFu);
         ExpectSameLook(before);
     }

@@ -9,14 +9,20 @@ import struct
 OUT = pathlib.Path(__file__).resolve().parent / "corpus" / "fuzz_bmp_reader"
 
 
-def bmp(header_size=40, width=1, height=1, bits=24, colors_used=0, palette=(), pixels=b"", offset=None):
+def bmp(header_size=40, width=1, height=1, bits=24, colors_used=0, palette=(), pixels=b"", offset=None,
+        compression=0, masks=()):
     core = header_size == 12
     if core:
         header = struct.pack("<IHHHH", 12, width & 0xFFFF, height & 0xFFFF, 1, bits)
     else:
-        header = struct.pack("<IiiHHIIiiII", header_size, width, height, 1, bits, 0, len(pixels), 0, 0,
+        header = struct.pack("<IiiHHIIiiII", header_size, width, height, 1, bits, compression, len(pixels), 0, 0,
                              colors_used, 0)
-        header += bytes(max(header_size, 40) - 40) if header_size <= 124 else b""
+        # Bit fields follow a 40-byte header and lie inside the larger ones.
+        fields = b"".join(struct.pack("<I", m) for m in masks)
+        if header_size == 40:
+            header += fields
+        elif header_size <= 124:
+            header += (fields + bytes(header_size))[: header_size - 40]
     table = b"".join(struct.pack("<I", c)[: 3 if core else 4] for c in palette)
     start = 14 + len(header) + len(table)
     if offset is None:
@@ -47,6 +53,19 @@ SEEDS = {
                                                                    bytes(range(10, 19)) + bytes(3))),
     "valid_32bit_3x1.bmp": bmp(width=3, bits=32, pixels=bytes((1, 2, 3, 0, 1, 2, 3, 0x80, 1, 2, 3, 0xFF))),
     "short_rows_24bit.bmp": bmp(width=2, height=3, pixels=bytes((1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9))),
+    "rle8_escapes.bmp": bmp(width=5, height=3, bits=8, compression=1, colors_used=5,
+                            palette=(0x336699, 0xFF0000, 0xFF00, 0xFF, 0),
+                            pixels=bytes((3, 1, 0, 3, 1, 2, 9, 0, 0, 0, 1, 4, 0, 2, 2, 1, 2, 2, 0, 0, 0, 1))),
+    "rle4_escapes.bmp": bmp(width=5, height=2, bits=4, compression=2, colors_used=5,
+                            palette=(0x336699, 0xFF0000, 0xFF00, 0xFF, 0),
+                            pixels=bytes((5, 0x12, 0, 0, 0, 5, 0x12, 0x34, 0x90, 0, 0, 1))),
+    "rle8_run_past_row.bmp": bmp(width=3, bits=8, compression=1, palette=(1, 2), pixels=bytes((5, 1, 0, 1))),
+    "bitfields_565.bmp": bmp(width=3, bits=16, compression=3, masks=(0xF800, 0x7E0, 0x1F),
+                             pixels=struct.pack("<3H", 0xF800, 0x2084, 0xFFFF) + b"\0\0"),
+    "bitfields_101010.bmp": bmp(width=2, bits=32, compression=3, masks=(0x3FF00000, 0xFFC00, 0x3FF),
+                                pixels=struct.pack("<2I", 0x3FF80003, 0x1013FFFC)),
+    "bitfields_v5_bgr.bmp": bmp(header_size=124, width=2, bits=32, compression=3,
+                                masks=(0xFF00, 0xFF0000, 0xFF000000, 0xFF), pixels=struct.pack("<2I", 1, 2)),
     "hostile_width_0x40000001.bmp": bmp(width=0x40000001, height=4, pixels=bytes(16)),
     "hostile_wide_32bpp.bmp": bmp(width=0x08000000, bits=32, pixels=bytes(16)),
     "hostile_height_int_min.bmp": bmp(height=-(2**31), pixels=bytes(4)),
