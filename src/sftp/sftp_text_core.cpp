@@ -82,6 +82,19 @@ std::wstring UploadFileNameFor(std::wstring_view typed, std::wstring_view defaul
     return std::wstring(typed);
 }
 
+int ParsePort(std::wstring_view text) {
+    text = text.substr(0, 15);
+    size_t i = 0;
+    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+    long long v = 0;
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i)
+        v = v > 1000000 ? v : v * 10 + (text[i] - L'0');
+    return !negative && v >= 1 && v <= 65535 ? static_cast<int>(v) : 22;
+}
+
 size_t PreviousWordStart(std::wstring_view text, size_t caret) {
     size_t i = caret < text.size() ? caret : text.size();
     while (i > 0 && IsWordSeparator(text[i - 1]))

@@ -21,6 +21,9 @@ std::wstring MakeUploadFileNameFrom(std::wstring_view documentPath, const LocalT
 // What Upload sends for a typed name: the default when empty, the extension added when it has no ".".
 std::wstring UploadFileNameFor(std::wstring_view typed, std::wstring_view defaultName, int formatIndex);
 
+// The port field as a number: its first 15 characters read as atoi does, 22 unless that gives 1..65535.
+int ParsePort(std::wstring_view text);
+
 // Where the word before the caret starts: separators (blank, tab, "\", "-", ".", "/", ":") are skipped
 // leftwards first, then the word itself.
 size_t PreviousWordStart(std::wstring_view text, size_t caret);

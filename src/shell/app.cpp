@@ -16,6 +16,7 @@
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
 #include "shell/text_convert.h"
+#include "sftp/sftp_temp.h"
 #include "tools/canvas_window.h"
 #include "tools/text_tool.h"
 #include "toolbox/shortcuts.h"
@@ -31,6 +32,7 @@ HWND StartApplication(HINSTANCE instance, int showCommand) {
     if (!exitHandlerRegistered) exitHandlerRegistered = std::atexit(CleanUpAtExit) == 0;
     InitCommonControls();
     RemoveStaleSpoolDirectories();
+    PrepareSftpTempFiles();
     RegisterWindowClasses(instance);
     LoadRecentFiles();
     HWND main = CreateMainWindow(instance, BuildMenuBar());

@@ -11,6 +11,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
+#include "sftp/sftp_dialog.h"
 #include "toolbox/color_box.h"
 #include "toolbox/thickness_dialog.h"
 
@@ -30,7 +31,8 @@ static bool FileCommand(int id) {
         if (g_app.main) SendMessageW(g_app.main, WM_CLOSE, 0, 0);
         return true;
     case kCmdClearRecent: ClearRecentFiles(); return true;
-    default: return id == kCmdUploadSftp;
+    case kCmdUploadSftp: ShowSftpUploadDialog(g_app.main); return true;
+    default: return false;
     }
 }
 

@@ -147,7 +147,9 @@ TEST(SftpCommand, ScriptsAndCommandLinesForEachClientAndRemoteFolder) {
         expected += c.kind == K::Psftp ? "put \"C:\\T\\kolvex_sftp_7_1_temp.png\" \"shot.png\"\r\nquit\r\n"
                                        : "put \"C:/T/kolvex_sftp_7_1_temp.png\" \"shot.png\"\r\nbye\r\n";
         EXPECT_EQ(out.script, expected) << static_cast<int>(c.kind) << " " << Narrow(c.dir);
-        if (c.commandLine) EXPECT_EQ(out.commandLine, c.commandLine) << Narrow(c.dir);
+        if (c.commandLine) {
+            EXPECT_EQ(out.commandLine, c.commandLine) << Narrow(c.dir);
+        }
         EXPECT_TRUE(out.passwordFile.empty());
     }
 }
@@ -284,8 +286,9 @@ TEST(SftpCommand, HostileValuesAreRefusedByNameOrArriveWhole) {
                 const size_t line = row.field == SftpField::RemoteDir ? 0 : 1;
                 const size_t word = row.field == SftpField::RemoteDir ? 1 : 2;
                 EXPECT_EQ(ScriptWords(lines.at(line)).at(word), utf8) << what;
-                if (row.kind == K::OpenSshScp)
+                if (row.kind == K::OpenSshScp) {
                     EXPECT_NE(SplitLikeWindows(out.commandLine).back().find(value), std::wstring::npos) << what;
+                }
             }
         }
     }

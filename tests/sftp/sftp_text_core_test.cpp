@@ -37,6 +37,25 @@ TEST(SftpText, TypedNamesGetTheExtensionOnlyWhenTheyHaveNone) {
     EXPECT_EQ(ReplaceUploadExtension(L"noext", 1), L"noext.jpg");
 }
 
+TEST(SftpText, PortsOutsideOneTo65535CountAs22) {
+    struct Case {
+        const wchar_t* text;
+        int port;
+    } cases[] = {{L"2222", 2222},
+                 {L"0", 22},
+                 {L"65535", 65535},
+                 {L"65536", 22},
+                 {L"", 22},
+                 {L"-5", 22},
+                 {L" 80x", 80},
+                 {L"+443", 443},
+                 {L"99999999999999999999", 22},
+                 {L"000000000000002", 2},
+                 {L"0000000000000002", 22}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ParsePort(c.text), c.port) << Narrow(c.text);
+}
+
 TEST(SftpText, PreviousWordStartSkipsSeparatorsThenTheWord) {
     struct Case {
         const wchar_t* text;
