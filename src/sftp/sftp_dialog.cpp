@@ -60,7 +60,7 @@ void AddControls(HWND d, const SftpTool& tool) {
     AddDialogControl(d, C::Button, L"&Save", 295, 25, 65, 24, kSftpSaveId);
     AddDialogControl(d, C::Button, L"&Delete", 365, 25, 60, 24, kSftpDeleteId);
     AddServerControls(d);
-    AddDialogControl(d, C::GroupBox, L"Remote Destination & Format", 15, 222, 420, 112);
+    AddDialogControl(d, C::GroupBox, L"Remote Destination && Format", 15, 222, 420, 112);
     AddDialogControl(d, C::Label, L"Remote Dir:", 25, 244, 75, 18);
     AddDialogControl(d, C::Edit, L"/var/www/uploads/", 105, 242, 320, 22, kSftpRemoteDirId);
     AddDialogControl(d, C::Label, L"Filename:", 25, 272, 75, 18);
@@ -167,8 +167,11 @@ void OnCommand(HWND dialog, int id, int code) {
     }
 }
 
+// The active profile; when its name is no profile's, the first becomes active, so that the name shown is the
+// profile shown and Upload does not save it under a stale name.
 const SftpProfile& ActiveProfile() {
     const SftpProfile* p = FindSftpProfile(&g_sftpProfiles, g_sftpProfiles.activeName);
+    if (!p) g_sftpProfiles.activeName = g_sftpProfiles.profiles.front().name;
     return p ? *p : g_sftpProfiles.profiles.front();
 }
 
@@ -189,8 +192,8 @@ void ShowSftpUploadDialog(HWND owner) {
     HWND d = CreateDialogWindow(kSftpDialogClass, SftpDialogProc, L"Upload to SFTP Server", 455, 480, owner);
     if (!d) return;
     AddControls(d, DetectSftpTool());
-    FillProfileList(d, g_sftpProfiles.activeName);
     const SftpProfile& active = ActiveProfile();
+    FillProfileList(d, g_sftpProfiles.activeName);
     ShowSftpProfile(d, active);
     SetDlgItemTextW(d, kSftpFileNameId, MakeUploadFileName(active.formatIndex).c_str());
     SubclassSftpEdits(d);

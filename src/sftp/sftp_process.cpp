@@ -9,13 +9,13 @@ AssignToJobFn g_assignProcessToJobObject = AssignProcessToJobObject;
 
 namespace {
 
-// While one upload starts its client, its pipe end is the only inheritable handle the program makes, so no
-// client holds another upload's pipe open (which would keep that upload waiting for this client to end).
+// While one upload starts its client, its pipe end and input are the only inheritable handles the program makes,
+// so no client holds another upload's pipe open (which would keep that upload waiting for this client to end).
 std::mutex g_startLock;
 
 class AttributeList {
 public:
-    explicit AttributeList(HANDLE* inherited) {
+    explicit AttributeList(HANDLE (&inherited)[2]) {
         SIZE_T size = 0;
         InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
         buffer_.resize(size);
@@ -24,7 +24,7 @@ public:
             list_ = nullptr;
             return;
         }
-        if (!UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited, sizeof *inherited,
+        if (!UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited, sizeof inherited,
                                        nullptr, nullptr)) {
             DeleteProcThreadAttributeList(list_);
             list_ = nullptr;
@@ -43,15 +43,21 @@ private:
 };
 
 bool StartSuspended(std::wstring commandLine, HANDLE output, PROCESS_INFORMATION* pi) {
+    // Reading gives end of file at once: a client that asks for input fails instead of waiting on a hidden console.
+    ScopedHandle input(
+        CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (input.get() == INVALID_HANDLE_VALUE) return false;
     std::lock_guard<std::mutex> lock(g_startLock);
-    if (!SetHandleInformation(output, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) return false;
-    HANDLE inherited = output;
-    AttributeList attributes(&inherited);
+    HANDLE inherited[2] = {output, input.get()};
+    for (HANDLE h : inherited)
+        if (!SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) return false;
+    AttributeList attributes(inherited);
     STARTUPINFOEXW si = {};
     si.StartupInfo.cb = attributes.get() ? sizeof si : sizeof si.StartupInfo;
     si.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     si.StartupInfo.wShowWindow = SW_HIDE;
-    si.StartupInfo.hStdOutput = si.StartupInfo.hStdError = output; // no standard input at all
+    si.StartupInfo.hStdInput = input.get();
+    si.StartupInfo.hStdOutput = si.StartupInfo.hStdError = output;
     si.lpAttributeList = attributes.get();
     DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT;
     if (attributes.get()) flags |= EXTENDED_STARTUPINFO_PRESENT;

@@ -6,7 +6,8 @@
 //
 // Log records, each "<key> <length>\n<bytes>\n": cmdline, arg (one per argv element after argv[0], from
 // CommandLineToArgvW), stdin, stdout, stderr (the handle's file type, or "none"), script (the -b file), pwfile
-// (the -pwfile file), local (the put line's local file or scp's source: "missing" or its size), pid.
+// (the -pwfile file), local (the put line's local file or scp's source: "missing" or its size), pid. For stdin it
+// records what reading it gives instead of its type.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -60,6 +61,27 @@ std::string HandleType(DWORD which) {
     case FILE_TYPE_CHAR: return "char";
     default: return "unknown";
     }
+}
+
+DWORD WINAPI ReadOneByte(void* result) {
+    char c = 0;
+    DWORD got = 0;
+    const BOOL ok = ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &got, nullptr);
+    *static_cast<const char**>(result) = !ok ? "error" : got == 0 ? "eof" : "data";
+    return 0;
+}
+
+// What reading standard input gives: "none" (no handle), "eof", "error", "data", or "blocks" when a read does not
+// return within 300 ms, as on a console that waits for someone to type.
+std::string StdinRead() {
+    HANDLE h = GetStdHandle(STD_INPUT_HANDLE);
+    if (!h || h == INVALID_HANDLE_VALUE) return "none";
+    const char* result = "blocks";
+    HANDLE reader = CreateThread(nullptr, 0, ReadOneByte, &result, 0, nullptr);
+    if (!reader) return "error";
+    const bool done = WaitForSingleObject(reader, 300) == WAIT_OBJECT_0;
+    if (done) CloseHandle(reader);
+    return done ? result : "blocks";
 }
 
 void Record(std::string* log, const char* key, const std::string& value) {
@@ -132,7 +154,7 @@ int wmain() {
     Record(&log, "cmdline", Utf8(GetCommandLineW()));
     for (const std::wstring& a : args)
         Record(&log, "arg", Utf8(a));
-    Record(&log, "stdin", HandleType(STD_INPUT_HANDLE));
+    Record(&log, "stdin", StdinRead());
     Record(&log, "stdout", HandleType(STD_OUTPUT_HANDLE));
     Record(&log, "stderr", HandleType(STD_ERROR_HANDLE));
     std::string script;
