@@ -147,8 +147,10 @@ std::string ClientCommand(Run* run, const std::wstring& client, const std::vecto
     std::string cmd = "/usr/bin/" + Utf8(client);
     std::string extra;
     ReadFileBytes(run->config + L"\\extra_" + client, &extra);
-    for (const std::string& option : Lines(extra))
+    for (const std::string& option : Lines(extra)) {
+        run->log += "extra: " + option + "\n";
         cmd += " " + ShellQuote(option);
+    }
     bool afterDashes = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
