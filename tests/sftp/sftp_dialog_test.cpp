@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sftp/sftp_fixture.h"
+#include "files/file_commands.h"
 #include "shell/status_bar.h"
 
 namespace {
@@ -118,6 +119,61 @@ TEST_F(SftpDialog, WithoutAClientTheStatusWarnsAndUploadSaysHowToGetOne) {
     EXPECT_EQ(box.caption, L"SFTP Tool Not Found");
     EXPECT_EQ(box.text.substr(0, 41), L"No SFTP tool was detected on this system.");
     EXPECT_EQ(ProfileText(L"Server A", L"Host"), L"<missing>") << "a refused upload saves nothing";
+}
+
+BOOL WINAPI ChooseKeyFile(LPOPENFILENAMEW ofn) {
+    wcscpy_s(ofn->lpstrFile, ofn->nMaxFile, L"C:\\keys\\id_test.ppk");
+    return (ofn->Flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST)) == (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST) &&
+           std::wstring(ofn->lpstrFilter) == L"SSH Private Keys (*.pem;*.ppk;*.id_rsa;id_*)";
+}
+
+TEST_F(SftpDialog, UploadAsksForHostAndUserAndRefusesAFieldTooLong) {
+    InstallInProgramFolder(L"psftp.exe");
+    const FileDialogFn saved = g_getOpenFileName;
+    g_getOpenFileName = ChooseKeyFile;
+    BoxSeen noHost, noUser, tooLong;
+    HWND focus[3] = {}, expected[3] = {};
+    std::wstring jpeg, key;
+    ASSERT_TRUE(DriveSftpDialog({
+        Do([&](HWND d) {
+            expected[0] = expected[2] = GetDlgItem(d, kSftpHostId);
+            expected[1] = GetDlgItem(d, kSftpUserId);
+            SetDlgItemTextW(d, kSftpFileNameId, L"trip.final.png");
+            SendDlgItemMessageW(d, kSftpFormatId, CB_SETCURSEL, 1, 0);
+            SendMessageW(d, WM_COMMAND, MAKEWPARAM(kSftpFormatId, CBN_SELCHANGE), 0);
+            jpeg = ItemText(d, kSftpFileNameId);
+        }),
+        Click(kSftpBrowseId),
+        Do([&](HWND d) { key = ItemText(d, kSftpKeyFileId); }),
+        Click(IDOK),
+        Answer(IDOK, &noHost),
+        Do([&](HWND d) {
+            focus[0] = GetFocus();
+            SetDlgItemTextW(d, kSftpHostId, L"example.org");
+        }),
+        Click(IDOK),
+        Answer(IDOK, &noUser),
+        Do([&](HWND d) {
+            focus[1] = GetFocus();
+            SetDlgItemTextW(d, kSftpUserId, L"ann");
+            SetDlgItemTextW(d, kSftpHostId, std::wstring(128, L'h').c_str()); // past the typing limit
+        }),
+        Click(IDOK),
+        Answer(IDOK, &tooLong),
+        Do([&](HWND) { focus[2] = GetFocus(); }),
+        Click(IDCANCEL),
+    }));
+    g_getOpenFileName = saved;
+    EXPECT_EQ(jpeg, L"trip.final.jpg");
+    EXPECT_EQ(key, L"C:\\keys\\id_test.ppk");
+    EXPECT_EQ(noHost.caption + L"|" + noHost.text, L"Input Required|Please enter the SFTP host address.");
+    EXPECT_EQ(noUser.caption + L"|" + noUser.text, L"Input Required|Please enter the username.");
+    EXPECT_EQ(tooLong.caption + L"|" + tooLong.text, L"Input Required|Upload settings are too long.");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(focus[i], expected[i]) << i;
+    EXPECT_EQ(ProfileText(L"Server A", L"Host"), L"<missing>");
+    EXPECT_TRUE(SftpTempFiles().empty());
+    EXPECT_TRUE(Uploads().empty());
 }
 
 TEST_F(SftpDialog, SaveTrimsAndOverwritesAndDeleteAsksAndKeepsTheLastOne) {

@@ -81,6 +81,11 @@ inline std::vector<std::wstring> SftpTempFiles(std::wstring folder = {}) {
     return names;
 }
 
+// Whether two files hold the same bytes: a fake is removed only where it is a copy of the fake.
+inline bool CompareFileContents(const std::wstring& a, const std::wstring& b) {
+    return FileExists(a) && ReadBytes(a) == ReadBytes(b);
+}
+
 inline bool ProcessRunning(DWORD pid) {
     HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (!h) return false;
@@ -359,9 +364,17 @@ private:
         FindClose(find);
         return files;
     }
+    // Also what a test that ended early may have left where the program looks.
     void RemoveInstalled() {
         for (const wchar_t* name : {L"psftp.exe", L"sftp.exe", L"scp.exe"})
             DeleteFileW((ExeFolder() + L"\\" + name).c_str());
+        wchar_t system[MAX_PATH] = {};
+        GetSystemDirectoryW(system, MAX_PATH);
+        for (const std::wstring& p :
+             {std::wstring(system) + L"\\OpenSSH\\sftp.exe", std::wstring(system) + L"\\OpenSSH\\scp.exe",
+              std::wstring(L"C:\\Program Files\\PuTTY\\psftp.exe"),
+              std::wstring(L"C:\\Program Files (x86)\\PuTTY\\psftp.exe")})
+            if (CompareFileContents(p, FakeClient())) DeleteFileW(p.c_str());
         for (const std::wstring& p : installed_)
             DeleteFileW(p.c_str());
         for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it)

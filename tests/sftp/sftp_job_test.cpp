@@ -37,7 +37,46 @@ protected:
 // As on a system where the program already runs in a job that allows no nested one.
 BOOL WINAPI RefuseJob(HANDLE, HANDLE) { return FALSE; }
 
-std::string ScriptToken(const std::wstring& value) { return "\"" + Narrow(value) + "\""; }
+std::wstring* FieldOf(SftpUploadJob* job, SftpField field) {
+    switch (field) {
+    case SftpField::User: return &job->username;
+    case SftpField::Password: return &job->password;
+    case SftpField::KeyFile: return &job->keyPath;
+    case SftpField::RemoteDir: return &job->remoteDir;
+    default: return &job->remoteFileName;
+    }
+}
+
+// The quoted word of the script line that starts with start; "<none>" when there is no such line.
+std::wstring ScriptWord(const std::string& script, const std::string& start, bool last) {
+    const size_t at = script.find(start);
+    if (at == std::string::npos) return L"<none>";
+    const std::string line = script.substr(at, script.find("\r\n", at) - at);
+    const size_t close = last ? line.rfind('"') : line.find('"', start.size());
+    const size_t open = last ? line.rfind('"', close - 1) : start.size() - 1;
+    return Utf8ToWide(line.substr(open + 1, close - open - 1));
+}
+
+// What the fake received where the field goes: an option's argument, the destination, or a script token.
+std::wstring Received(K kind, SftpField field, const FakeRun& run) {
+    const std::vector<std::wstring> args = run.Args();
+    auto after = [&](const wchar_t* option) {
+        for (size_t i = 0; i + 1 < args.size(); ++i)
+            if (args[i] == option) return args[i + 1];
+        return std::wstring(L"<none>");
+    };
+    const std::wstring last = args.back();
+    if (field == SftpField::User) return kind == K::Psftp ? after(L"-l") : last.substr(0, last.rfind(L'@'));
+    if (field == SftpField::Password) return after(L"-pw");
+    if (field == SftpField::KeyFile) return after(L"-i");
+    if (kind == K::OpenSshScp) { // "ann@example.org:<dir>/<name>"
+        const std::wstring target = last.substr(last.find(L':') + 1);
+        const size_t slash = target.rfind(L'/');
+        return field == SftpField::RemoteDir ? target.substr(0, slash) : target.substr(slash + 1);
+    }
+    return field == SftpField::RemoteDir ? ScriptWord(run.One("script"), "cd \"", false)
+                                         : ScriptWord(run.One("script"), "put \"", true);
+}
 
 TEST_F(SftpJob, AllowedHostileValuesReachTheClientAsOneArgumentOrScriptToken) {
     struct Case {
@@ -60,45 +99,13 @@ TEST_F(SftpJob, AllowedHostileValuesReachTheClientAsOneArgumentOrScriptToken) {
     for (const Case& c : cases) {
         ForgetFakeRuns();
         auto job = MakeJob(c.kind, Client(c.kind));
-        switch (c.field) {
-        case SftpField::User: job->username = c.value; break;
-        case SftpField::Password: job->password = c.value; break;
-        case SftpField::KeyFile: job->keyPath = c.value; break;
-        case SftpField::RemoteDir: job->remoteDir = c.value; break;
-        default: job->remoteFileName = c.value; break;
-        }
+        *FieldOf(job.get(), c.field) = c.value;
         const std::string what = Narrow(c.value) + " for client " + std::to_string(static_cast<int>(c.kind));
         BoxSeen box;
         ASSERT_TRUE(UploadAndWait(std::move(job), &box)) << what;
         const std::vector<FakeRun> runs = Uploads();
         ASSERT_EQ(runs.size(), 1u) << what;
-        const std::vector<std::wstring> args = runs[0].Args();
-        const std::string& script = runs[0].One("script");
-        auto argAfter = [&](const wchar_t* option) {
-            for (size_t i = 0; i + 1 < args.size(); ++i)
-                if (args[i] == option) return args[i + 1];
-            return std::wstring(L"<none>");
-        };
-        const bool scp = c.kind == K::OpenSshScp;
-        switch (c.field) {
-        case SftpField::User:
-            EXPECT_EQ(c.kind == K::Psftp ? argAfter(L"-l") : args.back(),
-                      c.kind == K::Psftp ? c.value : c.value + L"@example.org")
-                << what;
-            break;
-        case SftpField::Password: EXPECT_EQ(argAfter(L"-pw"), c.value) << what; break;
-        case SftpField::KeyFile: EXPECT_EQ(argAfter(L"-i"), c.value) << what; break;
-        case SftpField::RemoteDir:
-            EXPECT_TRUE(scp ? args.back() == L"ann@example.org:" + c.value + L"/shot.png"
-                            : script.find("cd " + ScriptToken(c.value) + "\r\n") != std::string::npos)
-                << what << script;
-            break;
-        default:
-            EXPECT_TRUE(scp ? args.back() == L"ann@example.org:/var/www/uploads/" + c.value
-                            : script.find(" " + ScriptToken(c.value) + "\r\n") != std::string::npos)
-                << what << script;
-            break;
-        }
+        EXPECT_EQ(Received(c.kind, c.field, runs[0]), c.value) << what << " in " << runs[0].One("cmdline");
         EXPECT_EQ(box.caption, L"SFTP Upload Success") << what << " " << Narrow(box.text);
     }
 }
@@ -209,7 +216,7 @@ TEST_F(SftpJob, AFastUploadIsReportedWhileASlowOneStillRuns) {
     SetEnvironmentVariableW(L"KOLVEX_FAKE_MODE", L"name");
     auto slow = MakeJob(K::OpenSshSftp, Client(K::OpenSshSftp));
     slow->remoteFileName = L"sleep-20000.png";
-    slow->deadlineMs = 4000;
+    slow->deadlineMs = 2500;
     ASSERT_TRUE(StartSftpUpload(std::move(slow)));
     ASSERT_TRUE(PumpUntil([&] { return Uploads().size() == 1; }));
     const DWORD slowPid = Uploads()[0].Pid();
