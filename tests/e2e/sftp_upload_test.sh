@@ -4,8 +4,8 @@
 # name) runs each client: psftp.exe and sftp.exe beside a copy of Kolvex.exe, scp.exe on WINEPATH. A profile is
 # seeded in the registry, the picture opened, Ctrl+Shift+U and Return pressed; the remote file must equal what
 # the bridge was handed, pixel for pixel the picture. Hostile values must be refused or arrive literally, and
-# none may run a command. Then the failure cases, as window tests, and a changed host key. Nothing may appear
-# under ~/.ssh or ~/.putty. Needs root (sshd, the small disk).
+# none may run a command. Quitting during an upload leaves no password file. Then the failure cases, as window
+# tests, and a changed host key. Nothing may appear under ~/.ssh or ~/.putty. Needs root (sshd, the small disk).
 # Usage: sftp_upload_test.sh <Kolvex.exe>; the window tests program and the bridge lie next to it.
 set -euo pipefail
 E2E_NAME=sftp_upload
@@ -15,7 +15,8 @@ exe=${1:?usage: $0 <Kolvex.exe>}
 build=$(cd "$(dirname "$exe")" && pwd)
 tests_exe=$build/kolvex_window_tests.exe
 bridge=$build/kolvex_sftp_bridge.exe
-[[ -f $tests_exe && -f $bridge ]] || fail "no window tests program or bridge in $build"
+fake=$build/kolvex_fake_sftp_client.exe
+[[ -f $tests_exe && -f $bridge && -f $fake ]] || fail "no window tests program, bridge or fake client in $build"
 [[ $(id -u) -eq 0 ]] || fail "sshd and the small disk need root"
 for p in /usr/sbin/sshd /usr/bin/sftp /usr/bin/scp /usr/bin/psftp /usr/bin/puttygen; do
     [[ -x $p ]] || fail "$p is missing (openssh-server, openssh-client, putty-tools)"
@@ -95,6 +96,9 @@ export KOLVEX_BRIDGE_CONFIG
 KOLVEX_BRIDGE_CONFIG=$(win_path "$cfg")
 
 cp "$exe" "$T/app/Kolvex.exe"
+# For the fake client of the last step; the bridge takes no notice.
+FAKE_SLEEP_S=3
+export KOLVEX_FAKE_MODE="sleep:$((FAKE_SLEEP_S * 1000))" KOLVEX_FAKE_VERSION=0.78
 cp "$bridge" "$T/winpath/scp.exe" # scp has no program-folder row: it is found on the search path
 export WINEPATH
 WINEPATH=$(win_path "$T/winpath")
@@ -210,9 +214,29 @@ printf '%s\n' "${openssh_options[@]}" >"$cfg/extra_scp"
 
 keep_bridge_log
 [[ ! -e $marker ]] || fail "a hostile value ran a command"
+
+# Quitting during an upload lets the client finish; the password file goes with the program, the script and
+# picture at the next start, once the client has ended. A slow fake psftp (release 0.78) stands in.
+temp_dir=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -iname temp -type d | head -n 1)
+[[ -n $temp_dir ]] || fail "no temporary folder in the prefix"
+cp "$fake" "$T/app/psftp.exe"
+seed_profile "$T/id_test.ppk" "$R/psftp" root "secret"
+keys_to "$XID" ctrl+shift+u
+dialog=$(wait_for_window '^Upload to SFTP Server$' 10) || fail "quitting: no upload dialog"
+keys_to "$dialog" Return
+deadline=$(($(kolvex_now_ms) + 5000))
+until compgen -G "$temp_dir/kolvex_sftp_*_pw.txt" >/dev/null; do
+    (($(kolvex_now_ms) < deadline)) || fail "quitting: the upload did not start"
+    sleep 0.05
+done
 close_unchanged "$XID"
+! compgen -G "$temp_dir/kolvex_sftp_*_pw.txt" >/dev/null || fail "quitting: the password file outlived the program"
+compgen -G "$temp_dir/kolvex_sftp_*_batch.txt" >/dev/null || fail "quitting: the script went before the client ended"
+sleep "$FAKE_SLEEP_S" # the client finishes on its own
+start_with_picture "$T/app/Kolvex.exe" "$shots-restart.png" "$pic"
 leftovers=$(find "$WINEPREFIX/drive_c/users" -name 'kolvex_sftp_*' 2>/dev/null | head -n 5)
-[[ -z $leftovers ]] || fail "temporary files left: $leftovers"
+[[ -z $leftovers ]] || fail "temporary files left after a new start: $leftovers"
+close_unchanged "$XID"
 
 # The failures, with each client's words, from inside the program; then the server gets a new host key.
 e2e_mount_small "$R/full" 64
