@@ -13,6 +13,8 @@ constexpr int kEditIds[] = {kSftpHostId,    kSftpPortId,      kSftpUserId,    kS
                             kSftpKeyFileId, kSftpRemoteDirId, kSftpFileNameId};
 
 bool CtrlDown() { return GetKeyState(VK_CONTROL) < 0; }
+// AltGr arrives as Ctrl+Alt: with it the key types a character (AltGr+C is a letter on some layouts).
+bool CtrlKeyDown() { return CtrlDown() && GetKeyState(VK_MENU) >= 0; }
 
 bool IsEdit(HWND w) {
     wchar_t cls[16] = {};
@@ -60,7 +62,7 @@ LRESULT CALLBACK SftpEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     const auto previous = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kPreviousProcProperty));
     switch (msg) {
     case WM_KEYDOWN:
-        if (CtrlDown() && OnCtrlKey(hwnd, wParam, lParam)) return 0;
+        if (CtrlKeyDown() && OnCtrlKey(hwnd, wParam, lParam)) return 0;
         break;
     case WM_CHAR:
         if ((wParam == 127 || wParam < 32 || CtrlDown()) && OnControlChar(hwnd, wParam)) return 0;
@@ -94,7 +96,7 @@ void SubclassSftpEdits(HWND dialog) {
 
 // The key-down would reach the field through the dialog manager and come back as a character: taken here once.
 bool SftpPreTranslate(HWND dialog, MSG& msg) {
-    if (msg.message != WM_KEYDOWN || !CtrlDown() || !IsEdit(msg.hwnd)) return false;
+    if (msg.message != WM_KEYDOWN || !CtrlKeyDown() || !IsEdit(msg.hwnd)) return false;
     if (msg.hwnd != dialog && !IsChild(dialog, msg.hwnd)) return false;
     return OnCtrlKey(msg.hwnd, msg.wParam, msg.lParam);
 }

@@ -18,19 +18,20 @@ using namespace sftp_test;
 
 using SftpDialog = SftpFixture;
 
-// Sets the thread's key state as a held Ctrl would, for the keys posted after it.
-void HoldCtrl(bool down) {
+// Sets the thread's key state as a held Ctrl (with AltGr: Ctrl and Alt) would, for the keys posted after it.
+void HoldCtrl(bool down, bool altGr = false) {
     BYTE state[256] = {};
     GetKeyboardState(state);
     state[VK_CONTROL] = state[VK_LCONTROL] = down ? 0x80 : 0;
+    state[VK_MENU] = state[VK_RMENU] = down && altGr ? 0x80 : 0;
     SetKeyboardState(state);
 }
 
 LPARAM KeyData(UINT vk) { return 1 | static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16; }
 
 // A Ctrl+key press posted to the window with the keyboard focus, as the system queues typed keys.
-Step CtrlKey(int id, UINT vk) {
-    return Do([id, vk](HWND d) {
+Step CtrlKey(int id, UINT vk, bool altGr = false) {
+    return Do([id, vk, altGr](HWND d) {
         HWND target = GetDlgItem(d, id);
         if (id == kSftpProfileId) {
             COMBOBOXINFO info = {};
@@ -39,7 +40,7 @@ Step CtrlKey(int id, UINT vk) {
             target = info.hwndItem;
         }
         SetFocus(target);
-        HoldCtrl(true);
+        HoldCtrl(true, altGr);
         PostMessageW(target, WM_KEYDOWN, vk, KeyData(vk));
         PostMessageW(target, WM_KEYUP, vk, KeyData(vk) | 0xC0000000);
     });
@@ -320,7 +321,7 @@ TEST_F(SftpDialog, UnusableFieldsAreRefusedByNameBeforeAnythingIsSavedOrRendered
 
 TEST_F(SftpDialog, CtrlKeysActOnceThroughTheDialogsLoop) {
     PutClipboardText(L"XY");
-    std::wstring pasted, undone, oneWord, twoWords, comboWord, selectedAll;
+    std::wstring pasted, undone, altGr, oneWord, twoWords, comboWord, selectedAll;
     auto read = [](int id, std::wstring* into) {
         return Do([id, into](HWND d) {
             HoldCtrl(false);
@@ -338,6 +339,8 @@ TEST_F(SftpDialog, CtrlKeysActOnceThroughTheDialogsLoop) {
         read(kSftpHostId, &pasted),
         CtrlKey(kSftpHostId, 'Z'),
         read(kSftpHostId, &undone),
+        CtrlKey(kSftpHostId, 'V', true),
+        read(kSftpHostId, &altGr),
         Do([](HWND d) { SendDlgItemMessageW(d, kSftpRemoteDirId, EM_SETSEL, 17, 17); }),
         CtrlKey(kSftpRemoteDirId, VK_BACK),
         read(kSftpRemoteDirId, &oneWord),
@@ -368,6 +371,7 @@ TEST_F(SftpDialog, CtrlKeysActOnceThroughTheDialogsLoop) {
     }));
     EXPECT_EQ(pasted, L"abcXY") << "one Ctrl+V pastes once";
     EXPECT_EQ(undone, L"abc") << "one Ctrl+Z undoes once";
+    EXPECT_EQ(altGr, L"abc") << "AltGr+V is a character key, not paste";
     EXPECT_EQ(oneWord, L"/var/www/");
     EXPECT_EQ(twoWords, L"/var/");
     EXPECT_EQ(comboWord, L"Server A.");
