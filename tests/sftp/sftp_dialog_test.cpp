@@ -29,9 +29,10 @@ void HoldCtrl(bool down, bool altGr = false) {
 
 LPARAM KeyData(UINT vk) { return 1 | static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16; }
 
-// A Ctrl+key press posted to the window with the keyboard focus, as the system queues typed keys.
-Step CtrlKey(int id, UINT vk, bool altGr = false) {
-    return Do([id, vk, altGr](HWND d) {
+// A Ctrl+key press posted to the window with the keyboard focus, as the system queues typed keys. physical is the
+// key whose scan code the message carries, when it differs from vk (the input method's processing key).
+Step CtrlKey(int id, UINT vk, bool altGr = false, UINT physical = 0) {
+    return Do([id, vk, altGr, physical](HWND d) {
         HWND target = GetDlgItem(d, id);
         if (id == kSftpProfileId) {
             COMBOBOXINFO info = {};
@@ -41,8 +42,9 @@ Step CtrlKey(int id, UINT vk, bool altGr = false) {
         }
         SetFocus(target);
         HoldCtrl(true, altGr);
-        PostMessageW(target, WM_KEYDOWN, vk, KeyData(vk));
-        PostMessageW(target, WM_KEYUP, vk, KeyData(vk) | 0xC0000000);
+        const LPARAM data = KeyData(physical ? physical : vk);
+        PostMessageW(target, WM_KEYDOWN, vk, data);
+        PostMessageW(target, WM_KEYUP, vk, data | 0xC0000000);
     });
 }
 
@@ -321,7 +323,7 @@ TEST_F(SftpDialog, UnusableFieldsAreRefusedByNameBeforeAnythingIsSavedOrRendered
 
 TEST_F(SftpDialog, CtrlKeysActOnceThroughTheDialogsLoop) {
     PutClipboardText(L"XY");
-    std::wstring pasted, undone, altGr, oneWord, twoWords, comboWord, selectedAll;
+    std::wstring pasted, undone, altGr, korean, oneWord, twoWords, comboWord, selectedAll;
     auto read = [](int id, std::wstring* into) {
         return Do([id, into](HWND d) {
             HoldCtrl(false);
@@ -341,6 +343,8 @@ TEST_F(SftpDialog, CtrlKeysActOnceThroughTheDialogsLoop) {
         read(kSftpHostId, &undone),
         CtrlKey(kSftpHostId, 'V', true),
         read(kSftpHostId, &altGr),
+        CtrlKey(kSftpHostId, VK_PROCESSKEY, false, 'V'),
+        read(kSftpHostId, &korean),
         Do([](HWND d) { SendDlgItemMessageW(d, kSftpRemoteDirId, EM_SETSEL, 17, 17); }),
         CtrlKey(kSftpRemoteDirId, VK_BACK),
         read(kSftpRemoteDirId, &oneWord),
@@ -372,6 +376,7 @@ TEST_F(SftpDialog, CtrlKeysActOnceThroughTheDialogsLoop) {
     EXPECT_EQ(pasted, L"abcXY") << "one Ctrl+V pastes once";
     EXPECT_EQ(undone, L"abc") << "one Ctrl+Z undoes once";
     EXPECT_EQ(altGr, L"abc") << "AltGr+V is a character key, not paste";
+    EXPECT_EQ(korean, L"abcXY") << "Ctrl+V under a Korean input method";
     EXPECT_EQ(oneWord, L"/var/www/");
     EXPECT_EQ(twoWords, L"/var/");
     EXPECT_EQ(comboWord, L"Server A.");
