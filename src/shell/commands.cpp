@@ -32,7 +32,7 @@ static bool FileCommand(int id) {
         return true;
     case kCmdClearRecent: ClearRecentFiles(); return true;
     case kCmdUploadSftp: ShowSftpUploadDialog(g_app.main); return true;
-    default: return false;
+    default: return id == kCmdUploadSftp;
     }
 }
 
