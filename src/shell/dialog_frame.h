@@ -1,6 +1,6 @@
 // The frame every dialog shares: class registration, placement, control styles, the modal loop, closing,
 // giving activation back to the owner, and message boxes, including those a worker thread asks for.
-// UI thread only, except PostMessageBoxRequest.
+// UI thread only, except PostMessageBoxRequest and PostStatusTextRequest.
 #pragma once
 #include <windows.h>
 
