@@ -6,7 +6,7 @@ export KOLVEX_ROOT
 
 KOLVEX_PACKAGES=(cmake g++ make g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick googletest
     libgtest-dev libbenchmark-dev fonts-wine x11-utils clang libclang-rt-14-dev python3 clang-format xclip
-    python3-pil)
+    python3-pil openssh-server openssh-client putty-tools)
 
 # Bump when the prefix settings below change, so that old prefixes are rebuilt.
 KOLVEX_PREFIX_VERSION=1
@@ -44,7 +44,27 @@ kolvex_install_missing() {
     export DEBIAN_FRONTEND=noninteractive
     # A stale or empty package list is the usual state of a fresh machine, so update whenever installing.
     apt-get update -q || [[ $need_update -eq 0 ]] || kolvex_die "apt-get update failed"
-    apt-get install -y -q --no-install-recommends "${missing[@]}"
+    kolvex_apt_install "${missing[@]}"
+    if [[ " ${missing[*]} " == *" openssh-server "* ]] && ! kolvex_port_22_free; then
+        kolvex_die "something listens on port 22 after installing openssh-server; the tests start their own sshd" \
+            "on 127.0.0.1 and need no system one: stop it (and keep it from starting) before running them"
+    fi
+}
+
+# Installing openssh-server would start a system sshd on port 22. A policy that refuses every service start
+# stands in for the call when the machine has none, and goes again afterwards.
+kolvex_apt_install() {
+    local policy=/usr/sbin/policy-rc.d ours=0 rc=0
+    if [[ ! -e $policy ]]; then
+        printf '#!/bin/sh\nexit 101\n' >"$policy" && chmod 755 "$policy" && ours=1
+    fi
+    apt-get install -y -q --no-install-recommends "$@" || rc=$?
+    ((ours == 0)) || rm -f "$policy"
+    return "$rc"
+}
+
+kolvex_port_22_free() {
+    ! (exec 3<>/dev/tcp/127.0.0.1/22) 2>/dev/null
 }
 
 kolvex_display_works() {

@@ -18,6 +18,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
+#include "sftp/sftp_temp.h"
 #include "tools/canvas_window.h"
 #include "tools/pending_edits.h"
 #include "tools/text_tool.h"
@@ -36,6 +37,7 @@ HWND StartApplication(HINSTANCE instance, int showCommand) {
     if (!exitHandlerRegistered) exitHandlerRegistered = std::atexit(CleanUpAtExit) == 0;
     InitCommonControls();
     RemoveStaleSpoolDirectories();
+    PrepareSftpTempFiles();
     RegisterWindowClasses(instance);
     LoadRecentFiles();
     HWND main = CreateMainWindow(instance, BuildMenuBar());

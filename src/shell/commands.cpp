@@ -16,6 +16,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
+#include "sftp/sftp_dialog.h"
 #include "tools/shape_tools.h"
 #include "tools/text_tool.h"
 #include "tools/tool_commands.h"
@@ -76,6 +77,7 @@ constexpr CommandRow kFileRows[] = {
     {kCmdWallpaperTiled, kCmdWallpaperTiled, Settle::None, [](int) { SetWallpaper(true); }},
     {kCmdWallpaperCentered, kCmdWallpaperCentered, Settle::None, [](int) { SetWallpaper(false); }},
     {kCmdExit, kCmdExit, Settle::None, Exit}, // closing settles by itself
+    {kCmdUploadSftp, kCmdUploadSftp, Settle::All, [](int) { ShowSftpUploadDialog(g_app.main); }},
     {kCmdRecentFirst, kCmdRecentLast, Settle::Text, [](int id) { OpenRecentFile(id - kCmdRecentFirst); }},
     {kCmdClearRecent, kCmdClearRecent, Settle::None, [](int) { ClearRecentFiles(); }},
 };
@@ -123,7 +125,6 @@ constexpr CommandRow kColorRows[] = {
 
 // The commands whose features are not in the program yet: taken, settled as they will be, and nothing more.
 constexpr CommandRow kNotBuiltYet[] = {
-    {kCmdUploadSftp, kCmdUploadSftp, Settle::All, nullptr},
     {kCmdPathToSelection, kCmdPathToSelection, Settle::None, nullptr},
     {kCmdToggleTextToolbar, kCmdToggleTextToolbar, Settle::None, nullptr},
     {kCmdFlipRotate, kCmdFlipRotate, Settle::Text, nullptr},

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/app_windows.h"
+#include "base/status_text.h"
 
 void (*g_routeMessage)(MSG& msg) = nullptr;
 
@@ -25,6 +26,11 @@ struct MessageBoxRequest {
     std::wstring text;
     std::wstring caption;
     UINT flags;
+};
+
+struct StatusTextRequest {
+    int part;
+    std::wstring text;
 };
 
 HINSTANCE Instance() { return g_app.instance ? g_app.instance : GetModuleHandleW(nullptr); }
@@ -125,6 +131,11 @@ ControlStyle StyleOf(DialogControl kind) {
     case DialogControl::Button: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
     case DialogControl::OkButton: return {L"BUTTON", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0};
     case DialogControl::CancelButton: return {L"BUTTON", BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0};
+    case DialogControl::PasswordEdit:
+        return {L"EDIT", ES_AUTOHSCROLL | ES_PASSWORD | WS_GROUP | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case DialogControl::EditableCombo:
+        return {L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_GROUP | WS_TABSTOP, 0};
+    case DialogControl::DropDownList: return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_GROUP | WS_TABSTOP, 0};
     }
     return {L"STATIC", SS_LEFT, 0};
 }
@@ -155,7 +166,7 @@ HWND AddDialogControl(HWND dialog, DialogControl kind, const wchar_t* text, int 
 
 int ModalDialogDepth() { return static_cast<int>(g_modalFrames.size()); }
 
-void RunModalDialogLoop(HWND dialog, HWND owner, HWND focus, bool* open) {
+void RunModalDialogLoop(HWND dialog, HWND owner, HWND focus, bool* open, PreTranslateFn preTranslate) {
     const bool alive = dialog && IsWindow(dialog);
     *open = alive;
     if (alive) SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(open));
@@ -172,6 +183,7 @@ void RunModalDialogLoop(HWND dialog, HWND owner, HWND focus, bool* open) {
             break;
         }
         if (got == -1) break;
+        if (preTranslate && preTranslate(dialog, msg)) continue;
         if (!IsDialogMessageW(dialog, &msg)) RouteOutsideDialog(msg);
         RememberFocus(frameIndex);
     }
@@ -242,4 +254,19 @@ LRESULT OnMessageBoxRequest(LPARAM request) {
     std::unique_ptr<MessageBoxRequest> owned(reinterpret_cast<MessageBoxRequest*>(request));
     if (!owned) return 0;
     return OwnedMessageBox(g_app.main, owned->text.c_str(), owned->caption.c_str(), owned->flags);
+}
+
+bool PostStatusTextRequest(HWND mainWindow, int part, std::wstring_view text) {
+    auto request = std::make_unique<StatusTextRequest>();
+    request->part = part;
+    request->text = text;
+    if (!PostMessageW(mainWindow, kMsgStatusTextRequest, 0, reinterpret_cast<LPARAM>(request.get()))) return false;
+    (void)request.release(); // the receiver owns it now
+    return true;
+}
+
+LRESULT OnStatusTextRequest(LPARAM request) {
+    std::unique_ptr<StatusTextRequest> owned(reinterpret_cast<StatusTextRequest*>(request));
+    if (owned) SetStatusText(owned->part, owned->text.c_str());
+    return 0;
 }

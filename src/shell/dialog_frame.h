@@ -1,6 +1,6 @@
 // The frame every dialog shares: class registration, placement, control styles, the modal loop, closing,
 // giving activation back to the owner, and message boxes, including those a worker thread asks for.
-// UI thread only, except PostMessageBoxRequest.
+// UI thread only, except PostMessageBoxRequest and PostStatusTextRequest.
 #pragma once
 #include <windows.h>
 
@@ -10,6 +10,8 @@
 
 // lParam: a request made by PostMessageBoxRequest, owned by the receiver, which passes it to OnMessageBoxRequest.
 constexpr UINT kMsgMessageBoxRequest = WM_APP + 1;
+// lParam: a request made by PostStatusTextRequest, owned by the receiver, which passes it to OnStatusTextRequest.
+constexpr UINT kMsgStatusTextRequest = WM_APP + 2;
 
 // Registers className with proc on first use, then creates the visible dialog window, width x height outer
 // size, centred on owner's window rectangle but never left of or above x = 10, y = 10 (screen coordinates).
@@ -27,7 +29,10 @@ enum class DialogControl {
     NumberEdit,
     Button,
     OkButton,
-    CancelButton
+    CancelButton,
+    PasswordEdit,
+    EditableCombo, // height is the dropped-down list's
+    DropDownList
 };
 // A child control in the house conventions with the stock GUI font; OK and Cancel always get ids 1 and 2.
 // x, y, width and height are in dialog client pixels.
@@ -41,18 +46,23 @@ int ModalDialogDepth();
 // start-up (null: translate and dispatch).
 extern void (*g_routeMessage)(MSG& msg);
 
+// A dialog's own look at each message before the dialog manager: true when it handled the message, which is then
+// neither translated nor dispatched.
+using PreTranslateFn = bool (*)(HWND dialog, MSG& msg);
+
 // Use RunModalDialog.
-void RunModalDialogLoop(HWND dialog, HWND owner, HWND focus, bool* open);
+void RunModalDialogLoop(HWND dialog, HWND owner, HWND focus, bool* open, PreTranslateFn preTranslate = nullptr);
 
 // Attaches record to dialog, disables owner, focuses focus and serves the dialog until it closes, the quit
 // message arrives (it is posted again for the caller's loop) or the queue fails. Returns with the window gone,
 // owner enabled and active unless an outer modal dialog still runs. record must outlive the call.
-template <class Record> void RunModalDialog(HWND dialog, HWND owner, HWND focus, Record& record) {
+template <class Record>
+void RunModalDialog(HWND dialog, HWND owner, HWND focus, Record& record, PreTranslateFn preTranslate = nullptr) {
     // The frame reaches the open flag through the user-data slot without knowing the record's type.
     static_assert(std::is_standard_layout_v<Record> && std::is_same_v<decltype(Record::open), bool> &&
                       offsetof(Record, open) == 0,
                   "a dialog record is a plain struct whose first member is bool open");
-    RunModalDialogLoop(dialog, owner, focus, &record.open);
+    RunModalDialogLoop(dialog, owner, focus, &record.open, preTranslate);
 }
 
 // The record a running modal dialog was given, or null (modeless, not yet running, or already ended).
@@ -80,3 +90,9 @@ int OwnedMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UIN
                                          UINT flags);
 // kMsgMessageBoxRequest in the main window procedure: shows the box and frees the request. Returns the button.
 LRESULT OnMessageBoxRequest(LPARAM request);
+
+// Any thread: asks the UI thread that owns mainWindow to put text into status part part and returns at once.
+// False when nothing could be posted.
+[[nodiscard]] bool PostStatusTextRequest(HWND mainWindow, int part, std::wstring_view text);
+// kMsgStatusTextRequest in the main window procedure: sets the text and frees the request.
+LRESULT OnStatusTextRequest(LPARAM request);

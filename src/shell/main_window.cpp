@@ -249,6 +249,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_HOTKEY: return OnHotKey(hwnd, wParam, lParam);
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case kMsgMessageBoxRequest: return OnMessageBoxRequest(lParam);
+    case kMsgStatusTextRequest: return OnStatusTextRequest(lParam);
     default: break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -34,7 +34,7 @@ while True:
     imports.append(cstr(offset(name_rva)).lower())
     off += 20
 allowed = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'comctl32.dll', 'comdlg32.dll', 'shell32.dll', 'ole32.dll',
-           'advapi32.dll', 'msvcrt.dll'}
+           'advapi32.dll', 'crypt32.dll', 'msvcrt.dll'}
 print('imports:', ' '.join(imports))
 for dll in imports:
     if dll not in allowed: fail('imports %s, which is not a DLL every Windows has or is loaded at run time' % dll)

@@ -23,7 +23,9 @@ unset http_proxy HTTP_PROXY https_proxy HTTPS_PROXY
 export no_proxy=127.0.0.1,localhost
 
 KOLVEX_PID=
-# What e2e_cleanup undoes after stopping the program: mounts (last first), then folders and files.
+# What e2e_cleanup undoes after stopping the program: servers the test started (by pid), mounts (last first),
+# then folders and files.
+E2E_PIDS=()
 E2E_MOUNTS=()
 E2E_REMOVE=()
 
@@ -44,6 +46,9 @@ e2e_cleanup() {
         done
         kill -KILL "$KOLVEX_PID" 2>/dev/null || true
     fi
+    for i in "${E2E_PIDS[@]}"; do
+        kolvex_kill_pid "$i"
+    done
     for ((i = ${#E2E_MOUNTS[@]} - 1; i >= 0; i--)); do
         umount "${E2E_MOUNTS[i]}" 2>/dev/null || umount -l "${E2E_MOUNTS[i]}" 2>/dev/null || true
     done

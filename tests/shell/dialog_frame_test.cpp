@@ -6,6 +6,7 @@
 
 #include "shell/dialog_frame.h"
 #include "shell/main_window.h"
+#include "shell/status_bar.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -315,6 +316,21 @@ TEST_F(DialogFrame, MessageBoxRequestedByAWorkerIsShownByTheUiThread) {
     EXPECT_EQ(g_box.caption, L"Worker box");
     EXPECT_EQ(g_box.text, L"Upload finished.");
     EXPECT_EQ(g_box.owner, g_app.main);
+}
+
+DWORD WINAPI StatusFromWorker(void* main) {
+    return PostStatusTextRequest(static_cast<HWND>(main), kStatusMessage, L"Upload running.") ? 0 : 1;
+}
+
+TEST_F(DialogFrame, StatusTextRequestedByAWorkerIsSetByTheUiThread) {
+    HANDLE worker = CreateThread(nullptr, 0, StatusFromWorker, g_app.main, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    ASSERT_EQ(WaitForSingleObject(worker, 3000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeThread(worker, &exitCode);
+    CloseHandle(worker);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(PumpUntil([] { return GetStatusText(kStatusMessage) == L"Upload running."; }));
 }
 
 } // namespace
