@@ -19,3 +19,6 @@ int RunMessageLoop();
 void ProcessMessage(MSG& msg);
 // Whether the Space key may arm panning now.
 bool CanPanWithSpace();
+// The three snip hot keys of the main window; a key another program holds is simply missing.
+void RegisterSnipHotKeys(HWND main);
+void UnregisterSnipHotKeys(HWND main);

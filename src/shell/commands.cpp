@@ -8,11 +8,14 @@
 #include "document/undo_history.h"
 #include "document/view_state.h"
 #include "files/file_commands.h"
+#include "info/about_window.h"
+#include "info/shortcuts_window.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
 #include "toolbox/color_box.h"
 #include "toolbox/thickness_dialog.h"
+#include "update/update_window.h"
 
 static bool FileCommand(int id) {
     if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
@@ -113,6 +116,18 @@ static bool OtherCommand(int id) {
     }
     if (id == kCmdRegisterBmp) {
         RegisterBmpAssociation();
+        return true;
+    }
+    if (id == kCmdCheckUpdatesKey || id == kCmdCheckUpdates) {
+        CheckForUpdates(g_app.main);
+        return true;
+    }
+    if (id == kCmdShortcutsKey || id == kCmdShortcuts) {
+        ShowShortcutsWindow(g_app.main);
+        return true;
+    }
+    if (id == kCmdAbout) {
+        ShowAboutWindow(g_app.main);
         return true;
     }
     return (id >= kCmdFlipRotate && id <= kCmdMosaic) || (id >= kCmdCheckUpdatesKey && id <= kCmdThickness) ||
