@@ -5,7 +5,7 @@ KOLVEX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export KOLVEX_ROOT
 
 KOLVEX_PACKAGES=(cmake g++ make g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick googletest
-    libgtest-dev libbenchmark-dev fonts-wine x11-utils clang libclang-rt-14-dev python3 clang-format)
+    libgtest-dev libbenchmark-dev fonts-wine x11-utils clang libclang-rt-14-dev python3 clang-format openssl)
 
 # Bump when the prefix settings below change, so that old prefixes are rebuilt.
 KOLVEX_PREFIX_VERSION=1

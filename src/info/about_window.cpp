@@ -49,10 +49,11 @@ void DestroyOwnIcon(HWND hwnd) {
     }
 }
 
-// A label that shows an ampersand as itself.
+// A label that shows an ampersand as itself, in the frame's font.
 void AddPlainLabel(HWND w, const wchar_t* text, int x, int y, int width, int height) {
-    HWND label = AddDialogControl(w, DialogControl::Label, text, x, y, width, height);
-    if (label) SetWindowLongW(label, GWL_STYLE, GetWindowLongW(label, GWL_STYLE) | SS_NOPREFIX);
+    HWND label = CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, x, y, width, height,
+                                 w, nullptr, g_app.instance, nullptr);
+    if (label) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
 }
 
 HWND AddControls(HWND w) {

@@ -36,4 +36,6 @@ KOLVEX_UPDATE_SMALL_TEMP=$(win_path "$E2E_TMP/small") run_disabled_window_tests 
 [[ -z $(ls -A "$E2E_TMP/small") ]] || fail "left in the small temporary folder: $(ls -A "$E2E_TMP/small")"
 
 [[ ! -e $UPD/marker.txt ]] || fail "a refused download ran: $(cat "$UPD/marker.txt")"
+left=$(find "$WINEPREFIX/drive_c/users/$(id -un)/Temp" -maxdepth 1 -iname 'kolvex_update_temp_*' | head -n 3)
+[[ -z $left ]] || fail "the tests' temporary folders were left: $left"
 echo "PASS: update window tests against the test servers ($(($(kolvex_now_ms) - t0)) ms)"

@@ -1,6 +1,7 @@
 // What the update tests serve as a download: a GUI program that leaves a marker when it runs. Built twice:
 // with KOLVEX_TEST_INSTALLER it writes its command line and ends at once, as an installer that was started;
-// otherwise it writes "pid=<process id>" and stays, with a window, until it is closed.
+// otherwise it takes the snip hot keys, writes "pid=<process id> hotkeys=<how many it got>" and stays, with a
+// window, until it is closed.
 // The marker is the file KOLVEX_TEST_MARKER names, else "<program>.marker".
 #include <windows.h>
 
@@ -49,14 +50,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     WriteMarker(GetCommandLineW());
     return g_padding[0] == 1 ? 0 : 1;
 #else
-    WriteMarker(L"pid=" + std::to_wstring(GetCurrentProcessId()));
     WNDCLASSW wc = {};
     wc.lpfnWndProc = Proc;
     wc.hInstance = instance;
     wc.lpszClassName = L"KolvexUpdateTestProgram";
     RegisterClassW(&wc);
-    CreateWindowExW(0, wc.lpszClassName, L"Kolvex update test program", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                    nullptr, instance, nullptr);
+    HWND w = CreateWindowExW(0, wc.lpszClassName, L"Kolvex update test program", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                             nullptr, nullptr, instance, nullptr);
+    // The program it replaced must have let go of the snip hot keys.
+    const int hotKeys = (RegisterHotKey(w, 1, MOD_WIN | MOD_SHIFT, 'S') ? 1 : 0) +
+                        (RegisterHotKey(w, 2, MOD_CONTROL | MOD_SHIFT, 'X') ? 1 : 0) +
+                        (RegisterHotKey(w, 3, 0, VK_SNAPSHOT) ? 1 : 0);
+    WriteMarker(L"pid=" + std::to_wstring(GetCurrentProcessId()) + L" hotkeys=" + std::to_wstring(hotKeys));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0)
         DispatchMessageW(&msg);

@@ -88,6 +88,8 @@ protected:
         DeleteFileW(marker_.c_str());
     }
     void TearDown() override {
+        // A worker may still be deleting the download it stopped.
+        PumpUntil([&] { return NoDownloadLeft(); });
         SetEnvironmentVariableW(L"TMP", oldTmp_);
         SetEnvironmentVariableW(L"TEMP", oldTemp_);
         if (Env(L"KOLVEX_UPDATE_SMALL_TEMP").empty()) RemoveTestFolder(temp_);
