@@ -20,7 +20,7 @@ export KOLVEX_UPDATE_TEST_DIR=$UPD_WIN
 export KOLVEX_TEST_MARKER=$(win_path "$UPD/marker.txt")
 log=$E2E_OUT/$E2E_NAME
 
-run_disabled_window_tests "$tests_exe" "$log.log" 'UpdateServer.DISABLED_*-*WinInet*:*Busy*:*TooSmall*' 9
+run_disabled_window_tests "$tests_exe" "$log.log" 'UpdateServer.DISABLED_*-*WinInet*:*Busy*:*TooSmall*' 10
 echo "server cases: $(($(kolvex_now_ms) - t0)) ms"
 
 WINEDLLOVERRIDES="mscoree,mshtml=;wininet=d" run_disabled_window_tests "$tests_exe" "$log-wininet.log" \

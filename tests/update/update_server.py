@@ -9,6 +9,7 @@ and per ended stream to <folder>/<role>.log. A route:
   "status"   HTTP status, default 200
   "body"     {"text": "..."} (with @PRIMARY@, @SECONDARY@ and @SHA256:<file>@ replaced), {"file": "<name in
              folder>"}, {"fill": "a", "size": n}; "pad": n makes a text body n bytes long
+  "headers"  more response headers, {"Location": "@SECONDARY@/x"} for instance
   "length"   true (default): Content-Length is the body's size; false: none; a number: that number
   "cut"      send only this many body bytes, then reset the connection
   "drip"     [bytes, seconds]: send the body in pieces with pauses
@@ -52,6 +53,10 @@ def sha256_of(name):
         return hashlib.sha256(f.read()).hexdigest()
 
 
+def substitute(text):
+    return text.replace('@PRIMARY@', base_url('primary')).replace('@SECONDARY@', base_url('secondary'))
+
+
 def body_of(route):
     spec = route.get('body', {'text': ''})
     if 'file' in spec:
@@ -59,7 +64,7 @@ def body_of(route):
             return f.read()
     if 'fill' in spec:
         return (spec['fill'].encode() * spec['size'])[:spec['size']]
-    text = spec['text'].replace('@PRIMARY@', base_url('primary')).replace('@SECONDARY@', base_url('secondary'))
+    text = substitute(spec['text'])
     while '@SHA256:' in text:
         start = text.index('@SHA256:')
         end = text.index('@', start + 1)
@@ -101,9 +106,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         sig = sign(body_of(route), 'other.pem' if mode == 'other' else 'good.pem')
         self.reply(200, sig[:-1] if mode == 'short' else sig)
 
-    def reply(self, status, data, length=True):
+    def reply(self, status, data, length=True, headers=None):
         self.send_response(status)
         self.send_header('Content-Type', 'application/octet-stream')
+        for name, value in (headers or {}).items():
+            self.send_header(name, substitute(value))
         if length is True:
             self.send_header('Content-Length', str(len(data)))
         elif length is not False:
@@ -120,7 +127,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         status, length = route.get('status', 200), route.get('length', True)
         if 'cut' in route or 'drip' in route:
             return self.pieces(route, status, data, length)
-        self.reply(status, data, length)
+        self.reply(status, data, length, route.get('headers'))
 
     def pieces(self, route, status, data, length):
         self.send_response(status)

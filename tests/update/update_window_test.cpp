@@ -78,9 +78,9 @@ protected:
         ASSERT_EQ(ReadSetting(L"PrimaryServer").rfind(L"http://127.0.0.1:", 0), 0u);
         ASSERT_EQ(ReadSetting(L"SecondaryServer").rfind(L"http://127.0.0.1:", 0), 0u);
         static int counter = 0;
-        temp_ = MakeTestFolder((L"kolvex_update_temp_" + std::to_wstring(++counter) + L"_").c_str());
         const std::wstring small = Env(L"KOLVEX_UPDATE_SMALL_TEMP");
-        if (!small.empty()) temp_ = small;
+        temp_ = !small.empty() ? small
+                               : MakeTestFolder((L"kolvex_update_temp_" + std::to_wstring(++counter) + L"_").c_str());
         GetEnvironmentVariableW(L"TMP", oldTmp_, MAX_PATH);
         GetEnvironmentVariableW(L"TEMP", oldTemp_, MAX_PATH);
         SetEnvironmentVariableW(L"TMP", temp_.c_str());
@@ -221,6 +221,13 @@ TEST_F(UpdateServer, DISABLED_NoUsableVersionDocument) {
         {"version.json signed by another key", {{{kVersionPath, Text(newer, "\"sig\": \"other\"")}}, {}}, false},
         {"version.json changed after signing", {{{kVersionPath, Text(newer, "\"tamper\": true")}}, {}}, false},
         {"a signature one byte short", {{{kVersionPath, Text(newer, "\"sig\": \"short\"")}}, {}}, false},
+        // Followed, the redirects would lead to a signed document.
+        {"redirects to another server",
+         {{{kVersionPath, Text("", "\"status\": 302, \"headers\": {\"Location\": \"@SECONDARY@/other.json\"}")},
+           {std::string(kVersionPath) + ".sig",
+            Text("", "\"status\": 302, \"headers\": {\"Location\": \"@SECONDARY@/other.json.sig\"}")}},
+          {{"/other.json", Text(newer)}}},
+         false},
     };
     for (const auto& c : cases) {
         Serve(c.routes);
@@ -327,6 +334,23 @@ TEST_F(UpdateServer, DISABLED_WithoutAKeyNothingIsAskedOrRun) {
     EXPECT_FALSE(MarkerExists());
 }
 
+TEST_F(UpdateServer, DISABLED_CancelWhileCheckingEndsSilently) {
+    Serve({{{kVersionPath, Text(Document("2.0.0", "") + std::string(600, ' '), "\"drip\": [100, 0.2]")}}, {}});
+    BoxAnswerer boxes;
+    HWND w = StartCheck();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return Log(L"primary").find("version.json ") != std::string::npos; }));
+    Post(GetDlgItem(w, IDCANCEL), BM_CLICK);
+    EXPECT_FALSE(IsWindow(w));
+    // Until the server is done with the document, whether the connection was dropped or not.
+    EXPECT_TRUE(
+        PumpUntil([&] { return Log(L"primary").find("ended " + std::string(kVersionPath)) != std::string::npos; }));
+    PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_TRUE(boxes.seen().empty());
+    EXPECT_EQ(Log(L"primary").find(".sig"), std::string::npos) << "the check went on after Cancel";
+    EXPECT_EQ(Log(L"secondary"), "");
+}
+
 int ProgressPosition(HWND update) {
     return static_cast<int>(SendDlgItemMessageW(update, kUpdateProgressId, PBM_GETPOS, 0, 0));
 }
@@ -366,6 +390,8 @@ TEST_F(UpdateServer, DISABLED_ASlowDownloadShowsProgressAndCancelStopsIt) {
         PumpUntil([] { return false; }, std::chrono::milliseconds(200));
         EXPECT_EQ(boxes.seen().size(), 1u) << c.what << ": a message after Cancel";
         EXPECT_FALSE(MarkerExists()) << c.what;
+        EXPECT_TRUE(PumpUntil([&] { return Log(L"primary").find("ended /files/program.exe") != std::string::npos; }))
+            << c.what << ": the download went on";
     }
 }
 
@@ -477,7 +503,10 @@ TEST_F(UpdateServer, DISABLED_OnlyOldDownloadsAreRemovedFromTheTemporaryFolder) 
     for (const auto& f : files) {
         const std::wstring path = temp_ + L"\\" + f.name;
         EXPECT_EQ(GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES, f.removed) << f.hours;
-        if (f.folder) RemoveDirectoryW(path.c_str());
+        if (f.folder)
+            RemoveDirectoryW(path.c_str());
+        else
+            DeleteFileW(path.c_str());
     }
 }
 
