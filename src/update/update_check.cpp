@@ -104,6 +104,11 @@ DownloadEnd Download(UpdateJob& job, const NetSession& net, const UpdateDocument
     file->path = TempFolder() + (file->mode == InstallMode::Installer ? L"Kolvex_Setup_" : L"Kolvex_update_") +
                  std::to_wstring(GetTickCount()) + L".exe";
     ReadContentLength(net, request.get(), &file->facts);
+    // An announced size over the limit is refused without fetching the part that would fit.
+    if (file->facts.contentLength.value_or(0) > kMaxDownloadBytes) {
+        file->facts.overCap = true;
+        return DownloadEnd::Received;
+    }
     ScopedHandle out(
         CreateFileW(file->path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (out.get() == INVALID_HANDLE_VALUE) return DownloadEnd::NoTempFile;

@@ -277,6 +277,8 @@ TEST_F(UpdateServer, DISABLED_RefusedDownloadsRunNothing) {
         {"cut at 60,000 of 200,000", Download(Fill(200000, "\"cut\": 60000")), kMsgDownloadIncomplete, true},
         {"cut at 60,000 without Content-Length", Download(Fill(200000, "\"cut\": 60000, \"length\": false")),
          kMsgDownloadIncomplete, true},
+        {"a Content-Length over 256 MiB", Download(File("program.exe", "\"length\": 300000000")),
+         kMsgDownloadIncomplete, true},
         {"a 60,000-byte HTML 404 at every download URL",
          {{{kVersionPath, Text(NewerDocument(setup))},
            {"/files/setup.exe", Text("<html>Not Found</html>", html404)},
