@@ -34,7 +34,7 @@ stop_new_program() {
     (cd "$WINEPREFIX" && wine taskkill /pid "$NEW_PID" /f) >/dev/null 2>&1 || true
     NEW_PID=
 }
-trap 'rc=$?; stop_new_program; update_env_down; (exit $rc); e2e_cleanup' EXIT
+UPDATE_ON_EXIT=stop_new_program
 
 # wait_marker: until the served program has written its marker, in one piece, within 10 s.
 wait_marker() {

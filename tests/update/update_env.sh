@@ -22,6 +22,18 @@ update_env_down() {
     update_reg delete 'HKCU\Software\Kolvex\Update' /f || true
 }
 
+# The EXIT trap: the caller's UPDATE_ON_EXIT command first, then the servers and the registry, then lib.sh's own
+# clean-up with the script's exit code.
+UPDATE_ON_EXIT=
+update_on_exit() {
+    local rc=$?
+    set +e
+    [[ -z $UPDATE_ON_EXIT ]] || $UPDATE_ON_EXIT
+    update_env_down
+    (exit "$rc")
+    e2e_cleanup
+}
+
 update_env_up() {
     local build_dir=$1 role deadline
     e2e_make_temp_dir
@@ -36,7 +48,7 @@ update_env_up() {
     # An older build of the same program: as valid and as signed, but not the file the document names.
     { cat "$UPD/program.exe"; printf 'older'; } >"$UPD/old.exe"
     echo '{}' >"$UPD/case.json"
-    trap 'rc=$?; update_env_down; (exit $rc); e2e_cleanup' EXIT
+    trap update_on_exit EXIT
     for role in primary secondary; do
         python3 "$UPDATE_LIB_DIR/update_server.py" "$UPD" "$role" 2>>"$UPD/server.err" &
         UPDATE_SERVER_PIDS+=($!)
