@@ -6,7 +6,7 @@ export KOLVEX_ROOT
 
 KOLVEX_PACKAGES=(cmake g++ make g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick googletest
     libgtest-dev libbenchmark-dev fonts-wine x11-utils clang libclang-rt-14-dev python3 clang-format xclip
-    python3-pil openssh-server openssh-client putty-tools)
+    python3-pil openssh-server openssh-client putty-tools openssl)
 
 # Bump when the prefix settings below change, so that old prefixes are rebuilt.
 KOLVEX_PREFIX_VERSION=1

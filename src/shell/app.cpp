@@ -42,13 +42,22 @@ HWND StartApplication(HINSTANCE instance, int showCommand) {
     LoadRecentFiles();
     HWND main = CreateMainWindow(instance, BuildMenuBar());
     if (!main) return nullptr;
-    // A hot key that another program holds is simply missing.
-    RegisterHotKey(main, kHotKeySnipWinShiftS, MOD_WIN | MOD_SHIFT, 'S');
-    RegisterHotKey(main, kHotKeySnipCtrlShiftX, MOD_CONTROL | MOD_SHIFT, 'X');
-    RegisterHotKey(main, kHotKeySnipPrintScreen, 0, VK_SNAPSHOT);
+    RegisterSnipHotKeys(main);
     ShowWindow(main, showCommand);
     UpdateWindow(main);
     return main;
+}
+
+void RegisterSnipHotKeys(HWND main) {
+    RegisterHotKey(main, kHotKeySnipWinShiftS, MOD_WIN | MOD_SHIFT, 'S');
+    RegisterHotKey(main, kHotKeySnipCtrlShiftX, MOD_CONTROL | MOD_SHIFT, 'X');
+    RegisterHotKey(main, kHotKeySnipPrintScreen, 0, VK_SNAPSHOT);
+}
+
+void UnregisterSnipHotKeys(HWND main) {
+    UnregisterHotKey(main, kHotKeySnipWinShiftS);
+    UnregisterHotKey(main, kHotKeySnipCtrlShiftX);
+    UnregisterHotKey(main, kHotKeySnipPrintScreen);
 }
 
 std::vector<std::wstring> SplitCommandLine() {

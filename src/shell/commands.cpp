@@ -13,6 +13,8 @@
 #include "filters/clipboard.h"
 #include "filters/crop.h"
 #include "filters/filter_commands.h"
+#include "info/about_window.h"
+#include "info/shortcuts_window.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
@@ -22,6 +24,7 @@
 #include "tools/tool_commands.h"
 #include "toolbox/color_box.h"
 #include "toolbox/thickness_dialog.h"
+#include "update/update_window.h"
 
 namespace {
 
@@ -117,6 +120,14 @@ constexpr CommandRow kKeyRows[] = {
     {kCmdPathTool, kCmdPathTool, Settle::None, [](int) { ChoosePathTool(); }}, // the tool change settles
     {kCmdFuzzySelectTool, kCmdFuzzySelectTool, Settle::None, [](int) { ChooseFuzzySelectTool(); }},
     {kCmdThickness, kCmdThickness, Settle::None, [](int) { OpenThicknessDialog(g_app.main); }},
+    {kCmdCheckUpdatesKey, kCmdCheckUpdatesKey, Settle::None, [](int) { CheckForUpdates(g_app.main); }},
+    {kCmdShortcutsKey, kCmdShortcutsKey, Settle::None, [](int) { ShowShortcutsWindow(g_app.main); }},
+};
+
+constexpr CommandRow kHelpRows[] = {
+    {kCmdCheckUpdates, kCmdCheckUpdates, Settle::None, [](int) { CheckForUpdates(g_app.main); }},
+    {kCmdShortcuts, kCmdShortcuts, Settle::None, [](int) { ShowShortcutsWindow(g_app.main); }},
+    {kCmdAbout, kCmdAbout, Settle::None, [](int) { ShowAboutWindow(g_app.main); }},
 };
 
 constexpr CommandRow kColorRows[] = {
@@ -133,14 +144,9 @@ constexpr CommandRow kNotBuiltYet[] = {
     {kCmdAttributes, kCmdAttributes, Settle::All, nullptr},
     {kCmdClearImage, kCmdClearImage, Settle::Text, nullptr},
     {kCmdMosaic, kCmdMosaic, Settle::Text, nullptr},
-    {kCmdCheckUpdatesKey, kCmdCheckUpdatesKey, Settle::None, nullptr},
-    {kCmdShortcutsKey, kCmdShortcutsKey, Settle::None, nullptr},
-    {kCmdCheckUpdates, kCmdCheckUpdates, Settle::None, nullptr},
-    {kCmdShortcuts, kCmdShortcuts, Settle::None, nullptr},
-    {kCmdAbout, kCmdAbout, Settle::None, nullptr},
 };
 
-// The routing by hundreds: 1xx File, 2xx Edit, 3xx View, 4xx Image, 5xx keys and buttons, 7xx Colors.
+// The routing by hundreds: 1xx File, 2xx Edit, 3xx View, 4xx Image, 5xx keys and buttons, 6xx Help, 7xx Colors.
 std::span<const CommandRow> RowsOfHundred(int id) {
     switch (id / 100) {
     case 1: return kFileRows;
@@ -148,6 +154,7 @@ std::span<const CommandRow> RowsOfHundred(int id) {
     case 3: return kViewRows;
     case 4: return kImageRows;
     case 5: return kKeyRows;
+    case 6: return kHelpRows;
     case 7: return kColorRows;
     default: return {};
     }

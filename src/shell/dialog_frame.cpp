@@ -26,6 +26,7 @@ struct MessageBoxRequest {
     std::wstring text;
     std::wstring caption;
     UINT flags;
+    bool sent = false; // the sender waits and keeps the request
 };
 
 struct StatusTextRequest {
@@ -250,9 +251,17 @@ bool PostMessageBoxRequest(HWND mainWindow, std::wstring_view text, std::wstring
     return true;
 }
 
+int SendMessageBoxRequest(HWND mainWindow, std::wstring_view text, std::wstring_view caption, UINT flags) {
+    MessageBoxRequest request{std::wstring(text), std::wstring(caption), flags, true};
+    if (!mainWindow) return 0;
+    return static_cast<int>(SendMessageW(mainWindow, kMsgMessageBoxRequest, 0, reinterpret_cast<LPARAM>(&request)));
+}
+
 LRESULT OnMessageBoxRequest(LPARAM request) {
-    std::unique_ptr<MessageBoxRequest> owned(reinterpret_cast<MessageBoxRequest*>(request));
-    if (!owned) return 0;
+    auto* r = reinterpret_cast<MessageBoxRequest*>(request);
+    if (!r) return 0;
+    if (r->sent) return OwnedMessageBox(g_app.main, r->text.c_str(), r->caption.c_str(), r->flags);
+    std::unique_ptr<MessageBoxRequest> owned(r);
     return OwnedMessageBox(g_app.main, owned->text.c_str(), owned->caption.c_str(), owned->flags);
 }
 

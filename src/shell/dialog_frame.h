@@ -1,6 +1,6 @@
 // The frame every dialog shares: class registration, placement, control styles, the modal loop, closing,
 // giving activation back to the owner, and message boxes, including those a worker thread asks for.
-// UI thread only, except PostMessageBoxRequest and PostStatusTextRequest.
+// UI thread only, except PostMessageBoxRequest, SendMessageBoxRequest and PostStatusTextRequest.
 #pragma once
 #include <windows.h>
 
@@ -88,7 +88,10 @@ int OwnedMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UIN
 // at once. False when nothing could be posted. Worker threads never show UI themselves.
 [[nodiscard]] bool PostMessageBoxRequest(HWND mainWindow, std::wstring_view text, std::wstring_view caption,
                                          UINT flags);
-// kMsgMessageBoxRequest in the main window procedure: shows the box and frees the request. Returns the button.
+// Any thread but the UI thread: the same box, but waits for it and returns its button; 0 (no button) when
+// mainWindow is gone. Used for questions whose answer the worker needs.
+int SendMessageBoxRequest(HWND mainWindow, std::wstring_view text, std::wstring_view caption, UINT flags);
+// kMsgMessageBoxRequest in the main window procedure: shows the box and frees a posted request. Returns the button.
 LRESULT OnMessageBoxRequest(LPARAM request);
 
 // Any thread: asks the UI thread that owns mainWindow to put text into status part part and returns at once.
