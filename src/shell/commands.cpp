@@ -14,6 +14,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
+#include "tools/font_toolbar_window.h"
 #include "tools/shape_tools.h"
 #include "tools/text_tool.h"
 #include "tools/tool_commands.h"
@@ -89,6 +90,7 @@ constexpr CommandRow kViewRows[] = {
     {kCmdToggleToolBox, kCmdToggleToolBox, Settle::None, [](int) { ToggleBand(&g_app.showToolBox); }},
     {kCmdToggleColorBox, kCmdToggleColorBox, Settle::None, [](int) { ToggleBand(&g_app.showColorBox); }},
     {kCmdToggleStatusBar, kCmdToggleStatusBar, Settle::None, [](int) { ToggleBand(&g_app.showStatusBar); }},
+    {kCmdToggleTextToolbar, kCmdToggleTextToolbar, Settle::None, [](int) { ToggleFontToolbar(); }},
     {kCmdZoom100, kCmdZoom1600, Settle::Text, ZoomTo},
     {kCmdZoom12, kCmdZoom50, Settle::Text, ZoomTo},
     {kCmdZoomIn, kCmdZoomIn, Settle::Text, [](int) { ZoomIn(); }},
@@ -122,7 +124,6 @@ constexpr CommandRow kNotBuiltYet[] = {
     {kCmdClearSelection, kCmdClearSelection, Settle::None, nullptr},
     {kCmdSelectAll, kCmdSelectAll, Settle::Text, nullptr},
     {kCmdPathToSelection, kCmdPathToSelection, Settle::None, nullptr},
-    {kCmdToggleTextToolbar, kCmdToggleTextToolbar, Settle::None, nullptr},
     {kCmdFlipRotate, kCmdFlipRotate, Settle::Text, nullptr},
     {kCmdStretchSkew, kCmdStretchSkew, Settle::None, nullptr},
     {kCmdInvertColors, kCmdInvertColors, Settle::Text, nullptr},

@@ -27,6 +27,8 @@ void ArmSpacePan();
 void ReleaseSpacePan();
 HCURSOR PanCursor(bool panning);
 
+// The marching ants' phase now, 0..7, for the overlays that draw them.
+int CanvasAntsPhase();
 // Outlines [x0, x1) x [y0, y1) in 4-pixel black and white dashes anchored to content coordinates, setting
 // only the pixels inside clip (content coordinates; null for no clipping).
 void DrawMarchingAnts(HDC surface, int x0, int y0, int x1, int y1, int phase, const RECT* clip);

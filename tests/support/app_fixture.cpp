@@ -10,6 +10,7 @@
 #include "document/view_state.h"
 #include "shell/status_bar.h"
 #include "tools/canvas_state.h"
+#include "tools/text_tool.h"
 #include "toolbox/color_box.h"
 #include "toolbox/tool_box_core.h"
 #include "toolbox/tool_state.h"
@@ -23,6 +24,7 @@ void AppFixture::SetUp() {
     g_tools = {};
     g_view = {};
     g_canvasState = {};
+    g_textStyle = {};
     g_app = {};
     ForgetMessageBoxAnswer();
     HWND main = StartApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
