@@ -287,6 +287,48 @@ TEST_F(TextBoxes, UndoKeepsTheBoxOpenAndCtrlZInTheEditUndoesTheTypingOnly) {
     EXPECT_TRUE(IsTextEditingActive());
 }
 
+TEST_F(TextBoxes, GripsTheTripleRightClickEscElsewhereAndTheWheelZoomCommitFirst) {
+    struct Case {
+        const char* what;
+        void (*act)();
+        size_t levels; // the text's, and the resize's where there is one
+    } cases[] = {
+        {"a press on the corner grip", [] { CanvasPress(1, 641, 481); }, 1},
+        {"a triple right-click outside the picture",
+         [] {
+             for (int i = 0; i < 3; ++i)
+                 CanvasPress(2, 700, 300);
+         },
+         2},
+        {"Esc in the tool box",
+         [] {
+             SetFocus(g_app.toolBox);
+             PressKeyTo(g_app.toolBox, VK_ESCAPE);
+         },
+         1},
+        {"Ctrl and the wheel",
+         [] {
+             POINT screen{200, 200};
+             ClientToScreen(g_app.canvas, &screen);
+             Post(g_app.canvas, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 120), MAKELPARAM(screen.x, screen.y));
+         },
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FreshWhitePicture();
+        ClearUndoStack();
+        DragTextBox(100, 100, 300, 200);
+        TypeIntoEdit(L"settled");
+        c.act();
+        CanvasRelease(1, 641, 481);
+        CanvasRelease(2, 700, 300);
+        EXPECT_FALSE(IsTextEditingActive());
+        EXPECT_EQ(g_undo.undo.size(), c.levels);
+        Post(g_app.main, WM_COMMAND, 305);
+    }
+}
+
 std::vector<uint32_t> ReadBmpRgb(const std::wstring& path, int width, int height) {
     std::vector<uint32_t> rgb;
     HBITMAP bmp = static_cast<HBITMAP>(
