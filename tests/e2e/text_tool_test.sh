@@ -14,6 +14,17 @@ reference="$dir/text_reference.exe"
 shots="$E2E_OUT/$E2E_NAME"
 rm -f "$E2E_OUT/$E2E_NAME.log" "$shots"-*.png
 
+# The pointer goes back where it was, so that no tooltip of the tool box waits for the next test.
+eval "$(xdotool getmouselocation --shell)"
+POINTER_X=$X POINTER_Y=$Y
+restore_pointer() {
+    local rc=$?
+    xdotool mousemove "$POINTER_X" "$POINTER_Y" 2>/dev/null || true
+    (exit "$rc")
+    e2e_cleanup
+}
+trap restore_pointer EXIT
+
 # The face the toolbar starts with: the first installed one of its preferred faces. The harness installs Tahoma.
 face=
 for f in "Arial" "Courier New" "Times New Roman" "Tahoma"; do
