@@ -5,11 +5,11 @@ KOLVEX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export KOLVEX_ROOT
 
 KOLVEX_PACKAGES=(cmake g++ make g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick googletest
-    libgtest-dev libbenchmark-dev fonts-wine x11-utils clang libclang-rt-14-dev python3 clang-format xclip
-    python3-pil openssh-server openssh-client putty-tools openssl)
+    libgtest-dev libbenchmark-dev fonts-wine fonts-liberation fonts-nanum x11-utils clang libclang-rt-14-dev python3
+    clang-format xclip python3-pil openssh-server openssh-client putty-tools openssl)
 
 # Bump when the prefix settings below change, so that old prefixes are rebuilt.
-KOLVEX_PREFIX_VERSION=1
+KOLVEX_PREFIX_VERSION=2
 
 KOLVEX_XVFB_PID=
 KOLVEX_WINESERVER_PID=
@@ -147,6 +147,9 @@ kolvex_configure_prefix() {
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
     ) >/dev/null || kolvex_die "wine reg add failed in $WINEPREFIX"
     cp /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    # The faces the text tests draw with: a Latin family and a Korean one, from Debian's packages.
+    cp /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf /usr/share/fonts/truetype/nanum/NanumGothic.ttf \
+        /usr/share/fonts/truetype/nanum/NanumGothicBold.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     # Only the server's exit is sure to write user.reg; check the values really arrived.
     kolvex_stop_wineserver
     for key in '"Desktop"="Default"' '"Default"="1024x768"' '"Managed"="N"' '"ShowCrashDialog"=dword:00000000'; do

@@ -20,6 +20,7 @@
 #include "shell/recent_files.h"
 #include "sftp/sftp_temp.h"
 #include "tools/canvas_window.h"
+#include "tools/font_toolbar_window.h"
 #include "tools/pending_edits.h"
 #include "tools/text_tool.h"
 #include "toolbox/shortcuts.h"
@@ -93,10 +94,11 @@ static bool HasClass(HWND w, const wchar_t* name) {
     return w && GetClassNameW(w, cls, 64) && lstrcmpiW(cls, name) == 0;
 }
 
-// Keys typed into the text box or a dialog's edit field are text, not shortcuts. Any number of thickness
-// and mosaic dialogs may be open, so the field is known by its dialog's class.
+// Keys typed into the text box, the font toolbar's lists or a dialog's edit field are text, not shortcuts. Any
+// number of thickness and mosaic dialogs may be open, so the field is known by its dialog's class.
 static bool IsForEditField(HWND target) {
     if (IsTextEditingActive() && target && target == TextEditWindow()) return true;
+    if (IsFontToolbarField(target)) return true;
     if (!HasClass(target, L"Edit")) return false;
     HWND parent = GetParent(target);
     return HasClass(parent, kThicknessClass) || HasClass(parent, kMosaicClass);

@@ -19,6 +19,7 @@
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
 #include "sftp/sftp_dialog.h"
+#include "tools/font_toolbar_window.h"
 #include "tools/shape_tools.h"
 #include "tools/text_tool.h"
 #include "tools/tool_commands.h"
@@ -101,6 +102,7 @@ constexpr CommandRow kViewRows[] = {
     {kCmdToggleToolBox, kCmdToggleToolBox, Settle::None, [](int) { ToggleBand(&g_app.showToolBox); }},
     {kCmdToggleColorBox, kCmdToggleColorBox, Settle::None, [](int) { ToggleBand(&g_app.showColorBox); }},
     {kCmdToggleStatusBar, kCmdToggleStatusBar, Settle::None, [](int) { ToggleBand(&g_app.showStatusBar); }},
+    {kCmdToggleTextToolbar, kCmdToggleTextToolbar, Settle::None, [](int) { ToggleFontToolbar(); }},
     {kCmdZoom100, kCmdZoom1600, Settle::Text, ZoomTo},
     {kCmdZoom12, kCmdZoom50, Settle::Text, ZoomTo},
     {kCmdZoomIn, kCmdZoomIn, Settle::Text, [](int) { ZoomIn(); }},
@@ -137,7 +139,6 @@ constexpr CommandRow kColorRows[] = {
 // The commands whose features are not in the program yet: taken, settled as they will be, and nothing more.
 constexpr CommandRow kNotBuiltYet[] = {
     {kCmdPathToSelection, kCmdPathToSelection, Settle::None, nullptr},
-    {kCmdToggleTextToolbar, kCmdToggleTextToolbar, Settle::None, nullptr},
     {kCmdFlipRotate, kCmdFlipRotate, Settle::Text, nullptr},
     {kCmdStretchSkew, kCmdStretchSkew, Settle::None, nullptr},
     {kCmdInvertColors, kCmdInvertColors, Settle::Text, nullptr},

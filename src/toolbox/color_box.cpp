@@ -5,6 +5,7 @@
 
 #include "base/app_windows.h"
 #include "base/scoped_handles.h"
+#include "tools/text_tool.h"
 #include "toolbox/color_box_core.h"
 #include "toolbox/shortcuts.h"
 
@@ -43,19 +44,21 @@ static bool ChooseColorFor(HWND owner, COLORREF* color, COLORREF* custom) {
     return true;
 }
 
-// True when the click was the colour box's; the text box, once it exists, also takes the new colours.
+// True when the click was the colour box's; an open text box takes the new colours.
 static bool OnButtonDown(HWND hwnd, bool right, int x, int y) {
     COLORREF* target = right ? &g_colors.background : &g_colors.foreground;
     const ColorBoxHit hit = HitColorBox(x, y);
     if (hit.kind == ColorBoxHit::Kind::None) return false;
     if (hit.kind == ColorBoxHit::Kind::Palette) *target = kPalette[hit.index];
     if (hit.kind == ColorBoxHit::Kind::Well) ChooseColorFor(hwnd, target, g_colors.wellCustom);
+    TextBoxColorsChanged();
     InvalidateRect(hwnd, nullptr, FALSE);
     return true;
 }
 
 void EditColors() {
     if (!ChooseColorFor(g_app.main, &g_colors.foreground, g_colors.editColorsCustom)) return;
+    TextBoxColorsChanged();
     if (g_app.colorBox) InvalidateRect(g_app.colorBox, nullptr, TRUE);
     if (g_app.canvas) InvalidateRect(g_app.canvas, nullptr, FALSE);
 }

@@ -8,6 +8,7 @@
 #include "base/status_text.h"
 #include "base/ui_thread.h"
 #include "document/view_state.h"
+#include "tools/font_toolbar_window.h"
 #include "tools/path_tool.h"
 #include "tools/pending_edits.h"
 #include "tools/shape_tools.h"
@@ -26,6 +27,7 @@ void SetTool(ToolId tool) {
     g_tools.currentTool = tool;
     RepaintToolBox();
     ShowToolDescription();
+    ShowFontToolbar(tool == ToolId::Text);
 }
 
 void ChangeThickness(int delta) {
@@ -52,8 +54,7 @@ void ApplyOptionEffects(const OptionEffects& e) {
     // The mosaic filter and the path actions are not in the program yet; the options are set all the same.
     default: break;
     }
-    if (e.textBackgroundChanged)
-        if (HWND edit = TextEditWindow()) InvalidateRect(edit, nullptr, TRUE);
+    if (e.textBackgroundChanged) TextBoxColorsChanged();
     if (e.status && !e.status->empty()) SetStatusText(kStatusMessage, e.status->c_str());
     if (e.repaintToolBox) RepaintToolBox();
     if (e.repaintCanvas) RepaintCanvas();

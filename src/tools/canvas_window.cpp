@@ -59,6 +59,8 @@ void ReleaseCanvasCapture() {
     g_canvasState.releasingCapture = false;
 }
 
+int CanvasAntsPhase() { return g_canvasState.antsPhase; }
+
 void DrawMarchingAnts(HDC surface, int x0, int y0, int x1, int y1, int phase, const RECT* clip) {
     ContentRect c{-kMaxContent, -kMaxContent, kMaxContent, kMaxContent};
     if (clip) c = {clip->left, clip->top, clip->right, clip->bottom};
@@ -76,8 +78,6 @@ static void OnKeyDown(HWND hwnd, WPARAM key, LPARAM keyData) {
         SendMessageW(g_app.main, WM_KEYDOWN, key, keyData);
 }
 
-int CanvasAntsPhase() { return g_canvasState.antsPhase; }
-
 RECT CanvasVisibleContent() {
     RECT rc{0, 0, 0, 0};
     if (g_app.canvas) GetClientRect(g_app.canvas, &rc);
@@ -94,9 +94,18 @@ static void OnTimer(HWND hwnd, UINT_PTR id) {
 }
 
 static void OnViewChanged(bool zoomChanged) {
+    PlaceTextEdit(); // the box keeps its place on the picture, not on the screen
     RepaintCanvas();
     // The magnifier's panel shows the zoom.
     if (zoomChanged) RepaintToolBox();
+}
+
+// The text box's edit takes the box's colours; any other control the default ones.
+static LRESULT OnControlColor(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    HBRUSH brush = nullptr;
+    if (TextEditColors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), &brush))
+        return reinterpret_cast<LRESULT>(brush);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 static LRESULT OnCreate(HWND hwnd) {
@@ -134,6 +143,8 @@ LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
         if (!IsTextEditingActive() && HandleShortcutChar(wParam)) return 0;
         break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: return OnControlColor(hwnd, msg, wParam, lParam);
     case WM_MOUSEMOVE: OnCanvasMouseMove(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam); return 0;
     case WM_LBUTTONDOWN:
         OnCanvasButtonDown(hwnd, MouseButton::Left, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

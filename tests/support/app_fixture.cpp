@@ -11,6 +11,7 @@
 #include "shell/status_bar.h"
 #include "tools/canvas_state.h"
 #include "tools/selection.h"
+#include "tools/text_tool.h"
 #include "toolbox/color_box.h"
 #include "toolbox/tool_box_core.h"
 #include "toolbox/tool_state.h"
@@ -25,6 +26,7 @@ void AppFixture::SetUp() {
     g_view = {};
     g_canvasState = {};
     DropSelection(false); // frees what an earlier test left floating
+    g_textStyle = {};
     g_app = {};
     ForgetMessageBoxAnswer();
     // The real pointer stays out of the way: a system-made mouse move over the canvas, without a button held,
