@@ -1,5 +1,6 @@
 // One typed loader per optional system library or function: a record of function pointers filled by one call,
-// so that a system without it still runs and only the feature that needs it is missing.
+// so that a system without it still runs and only the feature that needs it is missing. GDI+ and WinINet, loaded
+// for one operation at a time, have headers of their own (gdiplus_api.h, wininet_api.h).
 #pragma once
 #include <windows.h>
 #include <imm.h>

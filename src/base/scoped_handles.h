@@ -89,26 +89,6 @@ private:
     HANDLE h_;
 };
 
-// A library loaded by name for one operation; freed when the operation ends.
-class ScopedLibrary {
-public:
-    explicit ScopedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
-    ~ScopedLibrary() {
-        if (module_) FreeLibrary(module_);
-    }
-    ScopedLibrary(const ScopedLibrary&) = delete;
-    ScopedLibrary& operator=(const ScopedLibrary&) = delete;
-    HMODULE get() const { return module_; }
-    // Looks up name and stores it in *fn; false when it is missing.
-    template <class Fn> bool Resolve(const char* name, Fn* fn) const {
-        *fn = module_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name))) : nullptr;
-        return *fn != nullptr;
-    }
-
-private:
-    HMODULE module_;
-};
-
 class ScopedRegKey {
 public:
     ScopedRegKey() = default;

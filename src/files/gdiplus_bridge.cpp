@@ -8,68 +8,29 @@
 #include <new>
 
 #include "files/quantize_core.h"
+#include "base/gdiplus_api.h"
 #include "base/scoped_handles.h"
 
-// The flat API's records, declared here so that no GDI+ header or import library is needed.
 namespace {
-using GpStatus = int;
-struct StartupInput {
-    UINT32 version = 1;
-    void* debugCallback = nullptr;
-    BOOL suppressBackgroundThread = FALSE;
-    BOOL suppressExternalCodecs = FALSE;
-};
-struct ImageCodecInfo {
-    CLSID clsid;
-    GUID formatId;
-    const WCHAR* codecName;
-    const WCHAR* dllName;
-    const WCHAR* formatDescription;
-    const WCHAR* filenameExtension;
-    const WCHAR* mimeType;
-    DWORD flags, version, sigCount, sigSize;
-    const BYTE* sigPattern;
-    const BYTE* sigMask;
-};
-struct ColorPalette256 {
-    UINT flags = 0;
-    UINT count = 0;
-    UINT32 entries[256] = {}; // 0xAARRGGBB
-};
-constexpr GpStatus kOutOfMemory = 3;
-constexpr int kPixelFormat32bppRGB = 0x00022009;
 // A copy beyond this would crowd the decoded pixels out of a 32-bit process.
 constexpr LONGLONG kMaxCopiedFileBytes = 256LL << 20;
-constexpr int kPixelFormat8bppIndexed = 0x00030803;
-
-using StartupFn = GpStatus(WINAPI*)(ULONG_PTR*, const StartupInput*, void*);
-using ShutdownFn = void(WINAPI*)(ULONG_PTR);
-using CreateBitmapFromStreamFn = GpStatus(WINAPI*)(IStream*, void**);
-using CreateHBITMAPFromBitmapFn = GpStatus(WINAPI*)(void*, HBITMAP*, DWORD);
-using DisposeImageFn = GpStatus(WINAPI*)(void*);
-using GetImageSizeFn = GpStatus(WINAPI*)(void*, UINT*);
-using CreateBitmapFromScan0Fn = GpStatus(WINAPI*)(INT, INT, INT, INT, BYTE*, void**);
-using SaveImageToFileFn = GpStatus(WINAPI*)(void*, const WCHAR*, const CLSID*, const void*);
-using GetImageEncodersSizeFn = GpStatus(WINAPI*)(UINT*, UINT*);
-using GetImageEncodersFn = GpStatus(WINAPI*)(UINT, UINT, ImageCodecInfo*);
-using SetImagePaletteFn = GpStatus(WINAPI*)(void*, const ColorPalette256*);
 
 // Started GDI+ for the life of one operation.
 class GdiplusSession {
 public:
-    GdiplusSession(StartupFn startup, ShutdownFn shutdown) : shutdown_(shutdown) {
-        const StartupInput input;
-        started_ = startup(&token_, &input, nullptr) == 0;
+    explicit GdiplusSession(const GdiplusApi& api) : api_(api) {
+        const GdiplusStartupInput input;
+        started_ = api.Startup(&token_, &input, nullptr) == kGpOk;
     }
     ~GdiplusSession() {
-        if (started_) shutdown_(token_);
+        if (started_) api_.Shutdown(token_);
     }
     GdiplusSession(const GdiplusSession&) = delete;
     GdiplusSession& operator=(const GdiplusSession&) = delete;
     bool started() const { return started_; }
 
 private:
-    ShutdownFn shutdown_;
+    const GdiplusApi& api_;
     ULONG_PTR token_ = 0;
     bool started_ = false;
 };
@@ -77,9 +38,9 @@ private:
 // A GDI+ image disposed of when it goes out of scope.
 class GpImageHolder {
 public:
-    explicit GpImageHolder(DisposeImageFn dispose) : dispose_(dispose) {}
+    explicit GpImageHolder(const GdiplusApi& api) : api_(api) {}
     ~GpImageHolder() {
-        if (image_) dispose_(image_);
+        if (image_) api_.DisposeImage(image_);
     }
     GpImageHolder(const GpImageHolder&) = delete;
     GpImageHolder& operator=(const GpImageHolder&) = delete;
@@ -87,7 +48,7 @@ public:
     void* get() const { return image_; }
 
 private:
-    DisposeImageFn dispose_;
+    const GdiplusApi& api_;
     void* image_ = nullptr;
 };
 // A COM stream released when it goes out of scope.
@@ -155,30 +116,20 @@ static bool ReadHbitmapPixels(HBITMAP bitmap, int width, int height, DecodedPict
 
 bool DecodeWithGdiplus(const std::wstring& path, DecodedPicture* out, LoadOutcome* why) {
     *why = {};
-    ScopedLibrary lib("gdiplus.dll");
-    StartupFn startup;
-    ShutdownFn shutdown;
-    CreateBitmapFromStreamFn fromStream;
-    CreateHBITMAPFromBitmapFn toHbitmap;
-    DisposeImageFn dispose;
-    GetImageSizeFn getWidth, getHeight;
-    if (!lib.Resolve("GdiplusStartup", &startup) || !lib.Resolve("GdiplusShutdown", &shutdown) ||
-        !lib.Resolve("GdipCreateBitmapFromStream", &fromStream) ||
-        !lib.Resolve("GdipCreateHBITMAPFromBitmap", &toHbitmap) || !lib.Resolve("GdipDisposeImage", &dispose) ||
-        !lib.Resolve("GdipGetImageWidth", &getWidth) || !lib.Resolve("GdipGetImageHeight", &getHeight))
-        return false;
+    GdiplusApi api;
+    if (api.Load() != GdiplusLoad::Loaded) return false;
     // Released after the bitmap, which may read from it until it is disposed of.
     StreamHolder stream(OpenCopyOfFile(path));
     if (!stream.get()) return false;
     HBITMAP hbm = nullptr;
     int width = 0, height = 0;
     {
-        GdiplusSession session(startup, shutdown);
+        GdiplusSession session(api);
         if (!session.started()) return false;
-        GpImageHolder bitmap(dispose);
+        GpImageHolder bitmap(api);
         UINT w = 0, h = 0;
-        if (fromStream(stream.get(), bitmap.receive()) != 0 || !bitmap.get()) return false;
-        if (getWidth(bitmap.get(), &w) != 0 || getHeight(bitmap.get(), &h) != 0) return false;
+        if (api.CreateBitmapFromStream(stream.get(), bitmap.receive()) != kGpOk || !bitmap.get()) return false;
+        if (api.GetImageWidth(bitmap.get(), &w) != kGpOk || api.GetImageHeight(bitmap.get(), &h) != kGpOk) return false;
         width = static_cast<int>(std::min<UINT>(w, INT_MAX));
         height = static_cast<int>(std::min<UINT>(h, INT_MAX));
         if (!IsPictureSizeAllowed(width, height)) {
@@ -186,9 +137,9 @@ bool DecodeWithGdiplus(const std::wstring& path, DecodedPicture* out, LoadOutcom
             return false;
         }
         // Opaque white behind transparent areas.
-        const GpStatus made = toHbitmap(bitmap.get(), &hbm, 0xFFFFFFFF);
-        if (made != 0) {
-            if (made == kOutOfMemory) *why = {LoadResult::NoMemory, width, height};
+        const GpStatus made = api.CreateHBITMAPFromBitmap(bitmap.get(), &hbm, 0xFFFFFFFF);
+        if (made != kGpOk) {
+            if (made == kGpOutOfMemory) *why = {LoadResult::NoMemory, width, height};
             return false;
         }
     }
@@ -208,11 +159,9 @@ static const wchar_t* MimeTypeOf(ImageFormat f) {
     }
 }
 
-static bool FindEncoder(GetImageEncodersSizeFn getSize, GetImageEncodersFn getEncoders, const wchar_t* mime,
-                        CLSID* clsid) {
+static bool FindEncoder(const GdiplusApi& api, const wchar_t* mime, CLSID* clsid) {
     UINT count = 0, bytes = 0;
-    if (!getSize || !getEncoders || getSize(&count, &bytes) != 0 || count == 0 ||
-        bytes < count * sizeof(ImageCodecInfo))
+    if (api.GetImageEncodersSize(&count, &bytes) != kGpOk || count == 0 || bytes < count * sizeof(GdiplusCodecInfo))
         return false;
     std::vector<uint8_t> buffer;
     try {
@@ -220,8 +169,8 @@ static bool FindEncoder(GetImageEncodersSizeFn getSize, GetImageEncodersFn getEn
     } catch (const std::bad_alloc&) {
         return false;
     }
-    auto* codecs = reinterpret_cast<ImageCodecInfo*>(buffer.data());
-    if (getEncoders(count, bytes, codecs) != 0) return false;
+    auto* codecs = reinterpret_cast<GdiplusCodecInfo*>(buffer.data());
+    if (api.GetImageEncoders(count, bytes, codecs) != kGpOk) return false;
     for (UINT i = 0; i < count; ++i) {
         if (codecs[i].mimeType && lstrcmpiW(codecs[i].mimeType, mime) == 0) {
             *clsid = codecs[i].clsid;
@@ -236,7 +185,7 @@ static bool FindEncoder(GetImageEncodersSizeFn getSize, GetImageEncodersFn getEn
 struct IndexedRows {
     std::vector<uint8_t> rows; // top-down, stride bytes each
     int stride = 0;
-    ColorPalette256 palette;
+    GdiplusPalette256 palette;
 };
 
 static bool MakeIndexedRows(const PixelView& pixels, IndexedRows* out) {
@@ -262,43 +211,33 @@ static bool MakeIndexedRows(const PixelView& pixels, IndexedRows* out) {
 EncodeResult EncodeWithGdiplus(const std::wstring& path, ImageFormat format, const PixelView& pixels) {
     const wchar_t* mime = MimeTypeOf(format);
     if (!mime || !pixels.px || pixels.width < 1 || pixels.height < 1) return EncodeResult::Failed;
-    ScopedLibrary lib("gdiplus.dll");
-    if (!lib.get()) return EncodeResult::NoGdiplus;
-    StartupFn startup;
-    ShutdownFn shutdown;
-    CreateBitmapFromScan0Fn fromScan0;
-    DisposeImageFn dispose;
-    SaveImageToFileFn save;
-    SetImagePaletteFn setPalette = nullptr;
-    if (!lib.Resolve("GdiplusStartup", &startup) || !lib.Resolve("GdiplusShutdown", &shutdown) ||
-        !lib.Resolve("GdipCreateBitmapFromScan0", &fromScan0) || !lib.Resolve("GdipDisposeImage", &dispose) ||
-        !lib.Resolve("GdipSaveImageToFile", &save) ||
-        (format == ImageFormat::Gif && !lib.Resolve("GdipSetImagePalette", &setPalette)))
-        return EncodeResult::Incomplete;
-    GdiplusSession session(startup, shutdown);
+    GdiplusApi api;
+    switch (api.Load()) {
+    case GdiplusLoad::Loaded: break;
+    case GdiplusLoad::Missing: return EncodeResult::NoGdiplus;
+    case GdiplusLoad::Incomplete: return EncodeResult::Incomplete;
+    }
+    GdiplusSession session(api);
     if (!session.started()) return EncodeResult::StartupFailed;
-    GetImageEncodersSizeFn getSize;
-    GetImageEncodersFn getEncoders;
-    lib.Resolve("GdipGetImageEncodersSize", &getSize);
-    lib.Resolve("GdipGetImageEncoders", &getEncoders);
     CLSID encoder;
-    if (!FindEncoder(getSize, getEncoders, mime, &encoder)) return EncodeResult::NoEncoder;
+    if (!FindEncoder(api, mime, &encoder)) return EncodeResult::NoEncoder;
 
-    GpImageHolder bitmap(dispose);
+    GpImageHolder bitmap(api);
     IndexedRows indexed;
     if (format == ImageFormat::Gif) {
         if (!MakeIndexedRows(pixels, &indexed)) return EncodeResult::Failed;
-        if (fromScan0(pixels.width, pixels.height, indexed.stride, kPixelFormat8bppIndexed, indexed.rows.data(),
-                      bitmap.receive()) != 0 ||
-            !bitmap.get() || setPalette(bitmap.get(), &indexed.palette) != 0)
+        if (api.CreateBitmapFromScan0(pixels.width, pixels.height, indexed.stride, kGpPixelFormat8bppIndexed,
+                                      indexed.rows.data(), bitmap.receive()) != kGpOk ||
+            !bitmap.get() || api.SetImagePalette(bitmap.get(), &indexed.palette) != kGpOk)
             return EncodeResult::Failed;
     } else {
         // Straight over the picture's bottom-up rows: a negative stride from the top row, alpha ignored.
         BYTE* top = reinterpret_cast<BYTE*>(pixels.px + static_cast<size_t>(pixels.height - 1) * pixels.width);
-        if (fromScan0(pixels.width, pixels.height, -4 * pixels.width, kPixelFormat32bppRGB, top, bitmap.receive()) !=
-                0 ||
+        if (api.CreateBitmapFromScan0(pixels.width, pixels.height, -4 * pixels.width, kGpPixelFormat32bppRGB, top,
+                                      bitmap.receive()) != kGpOk ||
             !bitmap.get())
             return EncodeResult::Failed;
     }
-    return save(bitmap.get(), path.c_str(), &encoder, nullptr) == 0 ? EncodeResult::Saved : EncodeResult::Failed;
+    return api.SaveImageToFile(bitmap.get(), path.c_str(), &encoder, nullptr) == kGpOk ? EncodeResult::Saved
+                                                                                       : EncodeResult::Failed;
 }
