@@ -38,3 +38,26 @@ const Msimg32Api& LoadMsimg32Api() {
     }
     return g_msimg32Lookup.api;
 }
+
+const CommonDialogApi& LoadCommonDialogApi() {
+    static const CommonDialogApi api = [] {
+        CommonDialogApi a;
+        HMODULE module = LoadLibraryA("comdlg32.dll");
+        a.getOpenFileName = Lookup<decltype(&GetOpenFileNameW)>(module, "GetOpenFileNameW");
+        a.getSaveFileName = Lookup<decltype(&GetSaveFileNameW)>(module, "GetSaveFileNameW");
+        a.chooseColor = Lookup<decltype(&ChooseColorW)>(module, "ChooseColorW");
+        return a;
+    }();
+    return api;
+}
+
+const DataProtectionApi& LoadDataProtectionApi() {
+    static const DataProtectionApi api = [] {
+        DataProtectionApi a;
+        HMODULE module = LoadLibraryA("crypt32.dll");
+        a.protectData = Lookup<decltype(&CryptProtectData)>(module, "CryptProtectData");
+        a.unprotectData = Lookup<decltype(&CryptUnprotectData)>(module, "CryptUnprotectData");
+        return a;
+    }();
+    return api;
+}

@@ -3,7 +3,9 @@
 // for one operation at a time, have headers of their own (gdiplus_api.h, wininet_api.h).
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
 #include <imm.h>
+#include <wincrypt.h>
 
 // The input method's virtual key, for tool letters typed under a Korean input method.
 struct ImeApi {
@@ -37,3 +39,20 @@ struct Msimg32Lookup {
 };
 extern Msimg32Lookup g_msimg32Lookup;
 const Msimg32Api& LoadMsimg32Api();
+
+// The common dialogs and the data protection calls are loaded at their first use, not linked: the program then
+// starts without comdlg32 and crypt32 and what they pull in. Null members when the library or a call is missing.
+struct CommonDialogApi {
+    decltype(&GetOpenFileNameW) getOpenFileName = nullptr;
+    decltype(&GetSaveFileNameW) getSaveFileName = nullptr;
+    decltype(&ChooseColorW) chooseColor = nullptr;
+};
+// UI thread only.
+const CommonDialogApi& LoadCommonDialogApi();
+
+struct DataProtectionApi {
+    decltype(&CryptProtectData) protectData = nullptr;
+    decltype(&CryptUnprotectData) unprotectData = nullptr;
+};
+// UI thread only.
+const DataProtectionApi& LoadDataProtectionApi();

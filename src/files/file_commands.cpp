@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/app_windows.h"
+#include "base/loaders.h"
 #include "base/scoped_handles.h"
 #include "base/status_text.h"
 #include "base/text_convert.h"
@@ -17,8 +18,18 @@
 #include "shell/dialog_frame.h"
 #include "toolbox/colors.h"
 
-FileDialogFn g_getOpenFileName = &GetOpenFileNameW;
-FileDialogFn g_getSaveFileName = &GetSaveFileNameW;
+// The common dialogs come at the first one asked for; without them a dialog is simply cancelled.
+static BOOL WINAPI OpenFileDialog(LPOPENFILENAMEW ofn) {
+    const auto show = LoadCommonDialogApi().getOpenFileName;
+    return show ? show(ofn) : FALSE;
+}
+static BOOL WINAPI SaveFileDialog(LPOPENFILENAMEW ofn) {
+    const auto show = LoadCommonDialogApi().getSaveFileName;
+    return show ? show(ofn) : FALSE;
+}
+
+FileDialogFn g_getOpenFileName = &OpenFileDialog;
+FileDialogFn g_getSaveFileName = &SaveFileDialog;
 RegCreateKeyFn g_regCreateKey = &RegCreateKeyExW;
 void (*g_settleBeforeSave)() = nullptr;
 

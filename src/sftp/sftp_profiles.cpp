@@ -1,11 +1,23 @@
 #include "sftp/sftp_profiles.h"
 
 #include "sftp/sftp_command_core.h"
+#include "base/loaders.h"
 #include "base/scoped_handles.h"
 #include "base/text_convert.h"
 
 SftpProfileList g_sftpProfiles;
-ProtectDataFn g_protectData = CryptProtectData;
+// crypt32 comes at the first password saved or read, not at start-up.
+static BOOL WINAPI ProtectWithCrypt32(DATA_BLOB* in, LPCWSTR description, DATA_BLOB* entropy, PVOID reserved,
+                                      CRYPTPROTECT_PROMPTSTRUCT* prompt, DWORD flags, DATA_BLOB* out) {
+    const auto protect = LoadDataProtectionApi().protectData;
+    if (!protect) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return protect(in, description, entropy, reserved, prompt, flags, out);
+}
+
+ProtectDataFn g_protectData = ProtectWithCrypt32;
 
 namespace {
 
@@ -74,7 +86,8 @@ bool Protect(const std::wstring& password, std::vector<BYTE>* blob) {
 std::wstring Unprotect(std::vector<BYTE> blob) {
     DATA_BLOB in = {static_cast<DWORD>(blob.size()), blob.data()};
     DATA_BLOB out = {};
-    if (!CryptUnprotectData(&in, nullptr, nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out)) return {};
+    const auto unprotect = LoadDataProtectionApi().unprotectData;
+    if (!unprotect || !unprotect(&in, nullptr, nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out)) return {};
     std::string utf8(reinterpret_cast<const char*>(out.pbData), out.cbData);
     SecureZeroMemory(out.pbData, out.cbData);
     LocalFree(out.pbData);

@@ -30,23 +30,75 @@
 // Runs also when the process ends without WM_DESTROY, so no spool file outlives it.
 static void CleanUpAtExit() { ClearUndoHistory(); }
 
-HWND StartApplication(HINSTANCE instance, int showCommand) {
+namespace {
+
+bool PrepareProcess(StartupContext& c) {
     MarkUiThread();
-    g_app.instance = instance;
+    g_app.instance = c.instance;
     g_routeMessage = ProcessMessage;
     static bool exitHandlerRegistered = false;
     if (!exitHandlerRegistered) exitHandlerRegistered = std::atexit(CleanUpAtExit) == 0;
+    return true;
+}
+
+bool InitControls(StartupContext&) {
     InitCommonControls();
+    return true;
+}
+
+// What earlier runs left behind in the temporary folder.
+bool RemoveLeftovers(StartupContext&) {
     RemoveStaleSpoolDirectories();
     PrepareSftpTempFiles();
-    RegisterWindowClasses(instance);
+    return true;
+}
+
+bool RegisterClasses(StartupContext& c) {
+    RegisterWindowClasses(c.instance);
+    return true;
+}
+
+bool ReadRecentFiles(StartupContext&) {
     LoadRecentFiles();
-    HWND main = CreateMainWindow(instance, BuildMenuBar());
-    if (!main) return nullptr;
-    RegisterSnipHotKeys(main);
-    ShowWindow(main, showCommand);
-    UpdateWindow(main);
-    return main;
+    return true;
+}
+
+bool MakeMenuBar(StartupContext& c) {
+    c.menuBar = BuildMenuBar();
+    return true;
+}
+
+bool MakeMainWindow(StartupContext& c) {
+    c.main = CreateMainWindow(c.instance, c.menuBar);
+    return c.main != nullptr;
+}
+
+bool TakeHotKeys(StartupContext& c) {
+    RegisterSnipHotKeys(c.main);
+    return true;
+}
+
+bool ShowMainWindow(StartupContext& c) {
+    ShowWindow(c.main, c.showCommand);
+    UpdateWindow(c.main);
+    return true;
+}
+
+constexpr StartupStep kStartupSteps[] = {
+    {"process", PrepareProcess},         {"common controls", InitControls}, {"leftovers", RemoveLeftovers},
+    {"window classes", RegisterClasses}, {"recent files", ReadRecentFiles}, {"menu bar", MakeMenuBar},
+    {"main window", MakeMainWindow},     {"hot keys", TakeHotKeys},         {"show", ShowMainWindow},
+};
+
+} // namespace
+
+std::span<const StartupStep> StartupSteps() { return kStartupSteps; }
+
+HWND StartApplication(HINSTANCE instance, int showCommand) {
+    StartupContext c{instance, showCommand};
+    for (const StartupStep& step : kStartupSteps)
+        if (!step.run(c)) return nullptr;
+    return c.main;
 }
 
 void RegisterSnipHotKeys(HWND main) {

@@ -2,9 +2,23 @@
 #pragma once
 #include <windows.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
+struct StartupContext {
+    HINSTANCE instance;
+    int showCommand;
+    HMENU menuBar = nullptr;
+    HWND main = nullptr;
+};
+// One step of start-up; false stops it.
+struct StartupStep {
+    const char* name;
+    bool (*run)(StartupContext& c);
+};
+// The steps StartApplication takes, in order; the start-up benchmark times each.
+std::span<const StartupStep> StartupSteps();
 // Registers the exit handler, the classes and the hot keys and creates and shows the main window.
 // Returns the main window, or null when it cannot be created.
 HWND StartApplication(HINSTANCE instance, int showCommand);

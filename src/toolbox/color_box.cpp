@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "base/app_windows.h"
+#include "base/loaders.h"
 #include "base/scoped_handles.h"
 #include "tools/text_tool.h"
 #include "toolbox/color_box_core.h"
@@ -39,7 +40,8 @@ static bool ChooseColorFor(HWND owner, COLORREF* color, COLORREF* custom) {
     cc.rgbResult = *color;
     cc.lpCustColors = custom;
     cc.Flags = CC_FULLOPEN | CC_RGBINIT;
-    if (!ChooseColorW(&cc)) return false;
+    const auto choose = LoadCommonDialogApi().chooseColor;
+    if (!choose || !choose(&cc)) return false;
     *color = cc.rgbResult;
     return true;
 }

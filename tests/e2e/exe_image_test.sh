@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Kolvex.exe must run on a bare Windows: a 32-bit GUI program whose imports are system DLLs only, with the
-# optional libraries (GDI+, WinINet, msimg32, imm32) never linked, and whose only resources are its icon.
+# optional libraries (GDI+, WinINet, msimg32, imm32) and the ones start-up does not need (comdlg32, crypt32)
+# never linked, no debug information in the image, and no resources but its icon.
 set -euo pipefail
 exe=${1:?usage: exe_image_test.sh Kolvex.exe}
 exec python3 - "$exe" <<'PY'
@@ -33,11 +34,21 @@ while True:
     if name_rva == 0: break
     imports.append(cstr(offset(name_rva)).lower())
     off += 20
-allowed = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'comctl32.dll', 'comdlg32.dll', 'shell32.dll', 'ole32.dll',
-           'advapi32.dll', 'crypt32.dll', 'msvcrt.dll'}
+allowed = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'comctl32.dll', 'shell32.dll', 'ole32.dll', 'advapi32.dll',
+           'msvcrt.dll'}
 print('imports:', ' '.join(imports))
 for dll in imports:
     if dll not in allowed: fail('imports %s, which is not a DLL every Windows has or is loaded at run time' % dll)
+
+symbols, nsymbols = struct.unpack_from('<II', data, pe + 12)
+def section_name(raw):
+    n = raw.rstrip(b'\0').decode()
+    # A long name stands in the COFF string table, after the symbols, as "/<offset>".
+    if n.startswith('/') and symbols: return cstr(symbols + 18 * nsymbols + int(n[1:]))
+    return n
+names = [section_name(n) for n, *_ in sections]
+print('sections:', ' '.join(names))
+if any(n.startswith('.debug') for n in names): fail('debug information in the image')
 
 res_rva = struct.unpack_from('<I', data, dirs + 16)[0]
 if not res_rva: fail('no resources: the icon is missing')

@@ -61,20 +61,23 @@ protected:
     void SetUp() override {
         AppFixture::SetUp();
         folder_ = MakeTestFolder(L"kolvex_filetest_");
+        programOpen_ = g_getOpenFileName;
+        programSave_ = g_getSaveFileName;
         g_getOpenFileName = &FakeDialog;
         g_getSaveFileName = &FakeDialog;
         s_answer.clear();
         s_calls = 0;
     }
     void TearDown() override {
-        g_getOpenFileName = &GetOpenFileNameW;
-        g_getSaveFileName = &GetSaveFileNameW;
+        g_getOpenFileName = programOpen_;
+        g_getSaveFileName = programSave_;
         g_regCreateKey = &RegCreateKeyExW;
         AppFixture::TearDown();
         // The files saved here joined the recent list; they are about to go.
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kolvex\\RecentFiles");
         RemoveTestFolder(folder_);
     }
+    FileDialogFn programOpen_ = nullptr, programSave_ = nullptr;
     std::wstring Path(const wchar_t* name) const { return folder_ + L"\\" + name; }
     // A picture with a red pixel at (3, 2) and a green one of alpha 0 at (5, 5) on white, saved as path. The
     // alpha byte means nothing in the picture, so the green must come back green, not transparent.

@@ -288,6 +288,7 @@ inline std::wstring ProfileKey(const std::wstring& name) { return std::wstring(k
 class SftpFixture : public AppFixture {
 protected:
     void SetUp() override {
+        programProtect_ = g_protectData;
         RegDeleteTreeW(HKEY_CURRENT_USER, kSftpKey);
         g_sftpProfiles = {};
         RemoveInstalled();
@@ -302,7 +303,7 @@ protected:
     }
     void TearDown() override {
         AppFixture::TearDown();
-        g_protectData = CryptProtectData;
+        g_protectData = programProtect_;
         g_assignProcessToJobObject = AssignProcessToJobObject;
         SetEnvironmentVariableW(L"PATH", path_.c_str());
         SetEnvironmentVariableW(L"TEMP", temp_.c_str());
@@ -347,6 +348,7 @@ protected:
     std::wstring logFolder_;
 
 private:
+    ProtectDataFn programProtect_ = nullptr;
     void MakeFolders(const std::wstring& folder) {
         if (folder.size() <= 3 || FileExists(folder)) return;
         MakeFolders(folder.substr(0, folder.rfind(L'\\')));

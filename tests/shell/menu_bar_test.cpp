@@ -256,6 +256,7 @@ TEST_F(Menus, ExitAsksBeforeDiscardingAModifiedPicture) {
     ASSERT_TRUE(g_document.modified);
     // Cancel keeps everything; Yes on the untitled picture asks for a name, and cancelling that keeps the window
     // open too; No closes.
+    const FileDialogFn programSave = g_getSaveFileName;
     g_getSaveFileName = &CancelledDialog;
     for (int answer : {IDCANCEL, IDYES}) {
         AnswerNextMessageBox(answer);
@@ -267,7 +268,7 @@ TEST_F(Menus, ExitAsksBeforeDiscardingAModifiedPicture) {
         EXPECT_TRUE(g_document.modified);
         EXPECT_FALSE(g_app.closing);
     }
-    g_getSaveFileName = &GetSaveFileNameW;
+    g_getSaveFileName = programSave;
     AnswerNextMessageBox(IDNO);
     Post(g_app.main, WM_COMMAND, 107);
     EXPECT_TRUE(MessageBoxWasAnswered(nullptr));
