@@ -18,6 +18,7 @@
 #include "filters/resize_dialog.h"
 #include "support/app_fixture.h"
 #include "support/modal_step.h"
+#include "tools/selection.h"
 #include "toolbox/colors.h"
 
 namespace transform_steps {
@@ -38,8 +39,10 @@ inline void PaintPattern() {
             WritePixel(CanvasPixels(), x, y, Pattern(x, y));
 }
 
-// A fresh width x height picture of the pattern with an empty history, so that each case starts alike.
+// A fresh width x height picture of the pattern with no selection and an empty history, so that each case starts
+// alike.
 inline void FreshPattern(int width = 640, int height = 480) {
+    DropSelection(false);
     ASSERT_TRUE(CreateCanvasImage(width, height, 0xFFFFFFFFu));
     PaintPattern();
     ClearUndoHistory();

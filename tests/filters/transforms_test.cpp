@@ -343,3 +343,48 @@ TEST_F(Transforms, ARefusedSurfaceDuringATurnChangesNothing) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace transform_steps;
+
+// Keys as the keyboard gives them: each reaches the control that has the focus when the dialog's loop takes it.
+void Keys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> in;
+    for (WORD vk : keys)
+        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT i{};
+            i.type = INPUT_KEYBOARD;
+            i.ki.wVk = vk;
+            i.ki.dwFlags = up;
+            in.push_back(i);
+        }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+TEST_F(Transforms, TheArrowKeysChooseInTheFlipDialogEnterRunsItAndEscapeCancels) {
+    struct Case {
+        std::initializer_list<WORD> keys;
+        int width, height;
+        uint32_t topLeft;
+        const char* why;
+    };
+    const Case cases[] = {
+        {{VK_DOWN, VK_DOWN, VK_RETURN}, 480, 640, Pattern(639, 0), "Down, Down: Rotate 90 degrees"},
+        {{VK_DOWN, VK_RETURN}, 640, 480, Pattern(0, 479), "Down: Flip vertical"},
+        {{VK_DOWN, VK_DOWN, VK_DOWN, VK_UP, VK_UP, VK_RETURN}, 640, 480, Pattern(0, 479), "Up goes back"},
+        {{VK_RETURN}, 640, 480, Pattern(639, 0), "Flip horizontal, as it opens"},
+        {{VK_DOWN, VK_ESCAPE}, 640, 480, Pattern(0, 0), "Escape cancels"},
+    };
+    for (const Case& c : cases) {
+        FreshPattern();
+        const ModalStepResult r = RunModalStep(kFlipRotateClass, [&](HWND) { Keys(c.keys); }, [] { Command(401); });
+        ASSERT_TRUE(r.stepRan) << c.why;
+        EXPECT_FALSE(r.timedOut) << c.why;
+        EXPECT_EQ(g_canvas.width, c.width) << c.why;
+        EXPECT_EQ(g_canvas.height, c.height) << c.why;
+        EXPECT_EQ(PictureAt(0, 0), c.topLeft) << c.why;
+    }
+}
+
+} // namespace
