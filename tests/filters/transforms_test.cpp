@@ -205,6 +205,10 @@ TEST_F(Transforms, EachTransformationOfEachKindOfSelection) {
             EXPECT_EQ(g_selection.width, g.w);
             EXPECT_EQ(g_selection.right - g_selection.left, g.w);
             EXPECT_EQ(g_selection.bottom - g_selection.top, g.h);
+            if (c.op == Op::Rot90 || c.op == Op::Rot180) {
+                EXPECT_EQ(g_selection.sourceLeft, t.left) << "a turned selection is made from where it is now";
+                EXPECT_EQ(g_selection.sourceBottom, t.top + g.h);
+            }
             Escape();
             EXPECT_FALSE(HasSelection());
             Expected after = Stamped(t.before, t.f, t.sx, t.sy, g, t.left, t.top);
