@@ -50,7 +50,7 @@ FloatingPrep PrepareFloating() {
     return {true, !hadImage};
 }
 
-void UndoPrepare(const FloatingPrep& prep) {
+void ReleasePrepared(const FloatingPrep& prep) {
     if (prep.madeImage) FreeCanvasSurface(g_selection.image);
 }
 
@@ -67,7 +67,7 @@ void ChangeInPlace(void (*pixels)(const PixelView&), void (*mask)(uint8_t*, int,
     if (HasSelection()) {
         const FloatingPrep prep = PrepareFloating();
         if (!prep.ready) return;
-        if (!RecordFloatingLevel()) return UndoPrepare(prep);
+        if (!RecordFloatingLevel()) return ReleasePrepared(prep);
         FloatingSelection& s = g_selection;
         GdiFlush();
         pixels(FloatingView());
@@ -90,7 +90,7 @@ bool RotateSelection() {
     std::vector<uint8_t> mask;
     if (!MakeCanvasSurface(h, w, &turned) || (!s.mask.empty() && !TryMask(s.mask.size(), &mask))) {
         FreeCanvasSurface(turned);
-        UndoPrepare(prep);
+        ReleasePrepared(prep);
         ReportResizeFailure(ResizeResult::NoMemory, h, w);
         return false;
     }
@@ -99,7 +99,7 @@ bool RotateSelection() {
     if (!mask.empty()) RotateMask90(s.mask.data(), w, h, mask.data());
     if (!RecordFloatingLevel()) {
         FreeCanvasSurface(turned);
-        UndoPrepare(prep);
+        ReleasePrepared(prep);
         return false;
     }
     FreeCanvasSurface(s.image);
@@ -236,7 +236,7 @@ void ScaleSelectionImage(int64_t width, int64_t height) {
     ScaledParts parts;
     if (!MakeScaledParts(w, h, need, &parts) || !RecordFloatingLevel()) {
         parts.Free();
-        return UndoPrepare(prep);
+        return ReleasePrepared(prep);
     }
     SwapInScaled(parts, need.takesSelectionSize);
     RepaintCanvas();

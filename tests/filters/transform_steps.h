@@ -83,8 +83,8 @@ inline ::testing::AssertionResult PictureIs(Expected& e) {
         }
     if (wrong == 0) return ::testing::AssertionSuccess();
     std::ostringstream why;
-    why << wrong << " pixels differ, the first at " << fx << ", " << fy << ": 0x" << std::hex << got
-        << " instead of 0x" << e.At(fx, fy);
+    why << wrong << " pixels differ, the first at " << fx << ", " << fy << ": 0x" << std::hex << got << " instead of 0x"
+        << e.At(fx, fy);
     return ::testing::AssertionFailure() << why.str();
 }
 

@@ -382,7 +382,8 @@ TEST_F(Transforms, TheArrowKeysChooseInTheFlipDialogEnterRunsItAndEscapeCancels)
     };
     for (const Case& c : cases) {
         FreshPattern();
-        const ModalStepResult r = RunModalStep(kFlipRotateClass, [&](HWND) { Keys(c.keys); }, [] { Command(401); });
+        const ModalStepResult r = RunModalStep(
+            kFlipRotateClass, [&](HWND) { Keys(c.keys); }, [] { Command(401); });
         ASSERT_TRUE(r.stepRan) << c.why;
         EXPECT_FALSE(r.timedOut) << c.why;
         EXPECT_EQ(g_canvas.width, c.width) << c.why;
