@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Image menu's transformations with real keys on Kolvex.exe, checked by a program nobody here wrote: an
 # asymmetric picture opened from the command line is turned in the Flip and Rotate dialog, inverted, resized to
-# 200 % and given new attributes, then saved; ImageMagick builds the expected picture on its own.
+# 200 % and given new attributes, then saved; ImageMagick builds the expected picture on its own. Clear Image
+# then leaves it white.
 # Usage: transforms_test.sh <Kolvex.exe>
 set -euo pipefail
 E2E_NAME=transforms
@@ -65,5 +66,14 @@ diff=$(pixels_differ "$pic" "$expected")
 [[ $diff == 0 ]] || fail "the saved picture differs from ImageMagick's in $diff pixels (see $pic, $expected)"
 echo "the saved picture equals ImageMagick's rotate -90, negate, sample 200 %, extent ${width}x$height"
 
+# Ctrl+Shift+N clears the whole picture to Color 2, white here.
+keys_to "$XID" ctrl+shift+n
+before=$(file_state "$pic")
+keys_to "$XID" ctrl+s
+wait_file_changed "$pic" "$before" 10 || fail "Ctrl+S did not save the cleared picture"
+[[ $(convert "$pic" -format '%wx%h %k %[hex:p{0,0}]' info:) == "${width}x$height 1 FFFFFF" ]] ||
+    fail "Ctrl+Shift+N did not leave a white ${width}x$height picture (see $pic)"
+echo "Ctrl+Shift+N: the saved picture is all white"
+
 close_unchanged "$XID"
-echo "PASS: Flip and Rotate, Invert, Resize and Attributes with real keys give ImageMagick's picture"
+echo "PASS: Flip and Rotate, Invert, Resize, Attributes and Clear Image with real keys give ImageMagick's picture"
