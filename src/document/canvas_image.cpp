@@ -1,6 +1,6 @@
 #include "document/canvas_image.h"
 
-#include <cwchar>
+#include <string>
 
 #include "base/status_text.h"
 #include "document/document_state.h"
@@ -80,13 +80,10 @@ ResizeResult ResizeCanvasImage(int width, int height, uint32_t fillPixel, bool r
     return ResizeResult::Done;
 }
 
-void ReportResizeFailure(ResizeResult result, int width, int height) {
-    wchar_t text[160];
+void ReportResizeFailure(ResizeResult result, int64_t width, int64_t height) {
+    const std::wstring size = std::to_wstring(width) + L" x " + std::to_wstring(height);
     if (result == ResizeResult::TooLarge)
-        swprintf(text, 160, L"A picture of %d x %d pixels is too large.", width, height);
+        SetStatusText(kStatusMessage, (L"A picture of " + size + L" pixels is too large.").c_str());
     else if (result == ResizeResult::NoMemory)
-        swprintf(text, 160, L"Not enough memory for a picture of %d x %d pixels.", width, height);
-    else
-        return;
-    SetStatusText(kStatusMessage, text);
+        SetStatusText(kStatusMessage, (L"Not enough memory for a picture of " + size + L" pixels.").c_str());
 }

@@ -46,7 +46,7 @@ ResizeResult ResizeCanvasImage(int, int, bool, bool) = delete;
 // Unchanged (nothing made) for the current size.
 [[nodiscard]] ResizeResult MakeResizedCopy(int width, int height, uint32_t fillPixel, CanvasImage* out);
 
-// Shows why a resize failed in status part 0; nothing for success.
-void ReportResizeFailure(ResizeResult result, int width, int height);
+// Shows why a resize failed in status part 0; nothing for success. 64-bit, so a refused size is shown as asked.
+void ReportResizeFailure(ResizeResult result, int64_t width, int64_t height);
 
 PixelView CanvasPixels();

@@ -10,9 +10,13 @@
 #include "document/undo_history.h"
 #include "document/view_state.h"
 #include "files/file_commands.h"
+#include "filters/attributes_dialog.h"
 #include "filters/clipboard.h"
 #include "filters/crop.h"
 #include "filters/filter_commands.h"
+#include "filters/flip_rotate_dialog.h"
+#include "filters/resize_dialog.h"
+#include "filters/transforms.h"
 #include "info/about_window.h"
 #include "info/shortcuts_window.h"
 #include "shell/main_window.h"
@@ -112,6 +116,11 @@ constexpr CommandRow kViewRows[] = {
 };
 
 constexpr CommandRow kImageRows[] = {
+    {kCmdFlipRotate, kCmdFlipRotate, Settle::Text, [](int) { OpenFlipRotateDialog(g_app.main); }},
+    {kCmdStretchSkew, kCmdStretchSkew, Settle::None, [](int) { OpenResizeDialog(g_app.main); }}, // Stretch settles
+    {kCmdInvertColors, kCmdInvertColors, Settle::Text, [](int) { InvertColors(); }},
+    {kCmdAttributes, kCmdAttributes, Settle::All, [](int) { OpenAttributesDialog(g_app.main); }},
+    {kCmdClearImage, kCmdClearImage, Settle::Text, [](int) { ClearImage(); }},
     {kCmdDrawOpaque, kCmdDrawOpaque, Settle::None, [](int) { ToggleDrawOpaque(); }},
     {kCmdCropToSelection, kCmdCropToSelection, Settle::Text, [](int) { CropToSelection(); }},
 };
@@ -139,11 +148,6 @@ constexpr CommandRow kColorRows[] = {
 // The commands whose features are not in the program yet: taken, settled as they will be, and nothing more.
 constexpr CommandRow kNotBuiltYet[] = {
     {kCmdPathToSelection, kCmdPathToSelection, Settle::None, nullptr},
-    {kCmdFlipRotate, kCmdFlipRotate, Settle::Text, nullptr},
-    {kCmdStretchSkew, kCmdStretchSkew, Settle::None, nullptr},
-    {kCmdInvertColors, kCmdInvertColors, Settle::Text, nullptr},
-    {kCmdAttributes, kCmdAttributes, Settle::All, nullptr},
-    {kCmdClearImage, kCmdClearImage, Settle::Text, nullptr},
     {kCmdMosaic, kCmdMosaic, Settle::Text, nullptr},
 };
 

@@ -63,6 +63,14 @@ SelectionRect ResizeWithHandle(int handle, const SelectionRect& start, int64_t d
     return {toInt(l), toInt(t), toInt(r), toInt(b)};
 }
 
+NeededPicture PictureSizeForSelection(const SelectionRect& source, const SelectionRect& rect, int pictureWidth,
+                                      int pictureHeight) {
+    const bool whole = source.left == 0 && source.top == 0 && source.right == pictureWidth &&
+                       source.bottom == pictureHeight && rect.left == 0 && rect.top == 0;
+    if (whole) return {rect.right, rect.bottom, true};
+    return {std::max<int64_t>(pictureWidth, rect.right), std::max<int64_t>(pictureHeight, rect.bottom), false};
+}
+
 static bool InMask(const uint8_t* mask, int width, int x, int y) {
     return !mask || mask[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] != 0;
 }

@@ -27,6 +27,16 @@ int HitHandleAt(const SelectionRect& r, double zoom, int contentX, int contentY)
 // size of 1; the size never passes the picture-size limit.
 SelectionRect ResizeWithHandle(int handle, const SelectionRect& start, int64_t dx, int64_t dy);
 
+// The picture size a selection needs once its rectangle is rect: one made from the whole picture and still at the
+// origin carries the picture's size, so the picture takes the rectangle's size; any other grows the picture to hold a
+// rectangle past its right or bottom edge and never shrinks it.
+struct NeededPicture {
+    int64_t width = 0, height = 0;
+    bool takesSelectionSize = false;
+};
+NeededPicture PictureSizeForSelection(const SelectionRect& source, const SelectionRect& rect, int pictureWidth,
+                                      int pictureHeight);
+
 // Stamps image at (left, top) into picture, within the mask (null: everywhere) and the picture; with
 // transparent, pixels whose red, green and blue equal keyRgb (0x00RRGGBB) are left out.
 void StampImage(const PixelView& picture, const PixelView& image, const uint8_t* mask, int left, int top,

@@ -69,16 +69,12 @@ static void EndHandleResize() {
     s.handle = 0;
     const int w = s.right - s.left, h = s.bottom - s.top;
     if (w < 1 || h < 1 || (w == s.width && h == s.height)) return;
-    const bool whole = s.sourceLeft == 0 && s.sourceTop == 0 && s.sourceRight == g_canvas.width &&
-                       s.sourceBottom == g_canvas.height && s.left == 0 && s.top == 0;
-    int pictureW = g_canvas.width, pictureH = g_canvas.height;
-    if (whole) {
-        pictureW = w;
-        pictureH = h;
-    } else if (s.right > g_canvas.width || s.bottom > g_canvas.height) {
-        pictureW = std::max(g_canvas.width, s.right);
-        pictureH = std::max(g_canvas.height, s.bottom);
-    }
+    const NeededPicture need =
+        PictureSizeForSelection({s.sourceLeft, s.sourceTop, s.sourceRight, s.sourceBottom},
+                                {s.left, s.top, s.right, s.bottom}, g_canvas.width, g_canvas.height);
+    const bool whole = need.takesSelectionSize;
+    // Both are a rectangle edge or a picture side, so they fit an int.
+    const int pictureW = static_cast<int>(need.width), pictureH = static_cast<int>(need.height);
     auto refuse = [&](ResizeResult r, int rw, int rh) {
         ReportResizeFailure(r, rw, rh);
         s.left = s.dragRect.left;

@@ -8,6 +8,7 @@
 #include "shell/main_window.h"
 #include "shell/status_bar.h"
 #include "support/app_fixture.h"
+#include "support/modal_step.h"
 
 namespace {
 
@@ -49,36 +50,20 @@ HWND CreateTestDialog(const wchar_t* caption, int width = 300, int height = 200)
 using Step = void (*)(HWND dialog);
 struct ModalRun {
     HWND dialog = nullptr;
-    Step step = nullptr;
     bool stepRan = false;
     bool timedOut = false;
 };
 ModalRun g_run;
 
-void CALLBACK StepTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    g_run.stepRan = true;
-    g_run.step(g_run.dialog);
-}
-
-// Ends a loop that the step failed to end, so a broken frame fails the test instead of hanging it.
-void CALLBACK SafetyTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    g_run.timedOut = true;
-    if (IsWindow(g_run.dialog)) DestroyWindow(g_run.dialog);
-}
-
 void RunTestDialog(Step step, TestDialog& record) {
     g_run = {};
-    g_run.step = step;
     g_run.dialog = CreateTestDialog(L"Frame test");
     ASSERT_NE(g_run.dialog, nullptr);
     HWND ok = AddDialogControl(g_run.dialog, DialogControl::OkButton, L"OK", 10, 10, 80, 24);
-    const UINT_PTR stepTimer = SetTimer(nullptr, 0, 30, StepTimer);
-    const UINT_PTR safetyTimer = SetTimer(nullptr, 0, 3000, SafetyTimer);
-    RunModalDialog(g_run.dialog, g_app.main, ok, record);
-    KillTimer(nullptr, stepTimer);
-    KillTimer(nullptr, safetyTimer);
+    const ModalStepResult r = RunModalStep([] { return g_run.dialog; }, step,
+                                           [&] { RunModalDialog(g_run.dialog, g_app.main, ok, record); }, 3000);
+    g_run.stepRan = r.stepRan;
+    g_run.timedOut = r.timedOut;
 }
 
 // The message box of this thread that a timer answered.

@@ -168,6 +168,29 @@ TEST(Sampler, NearestIndicesOnDistinctPixels) {
     EXPECT_EQ(small[3], 1);
 }
 
+TEST(SelectionPicture, OnlyASelectionOfTheWholePictureAtTheOriginGivesThePictureItsSize) {
+    struct Case {
+        SelectionRect source, rect;
+        int64_t w, h;
+        bool takes;
+        const char* why;
+    };
+    const Case cases[] = {
+        {{0, 0, 640, 480}, {0, 0, 320, 240}, 320, 240, true, "Select All scaled down"},
+        {{0, 0, 640, 480}, {0, 0, 1280, 960}, 1280, 960, true, "Select All scaled up"},
+        {{0, 0, 100, 100}, {0, 0, 200, 200}, 640, 480, false, "a corner selection only grows the picture"},
+        {{0, 0, 100, 100}, {0, 0, 50, 50}, 640, 480, false, "and never cuts it"},
+        {{100, 100, 200, 200}, {100, 100, 700, 300}, 700, 480, false, "past the right edge"},
+        {{0, 0, 640, 480}, {10, 0, 330, 240}, 640, 480, false, "moved off the origin"},
+    };
+    for (const Case& c : cases) {
+        const NeededPicture n = PictureSizeForSelection(c.source, c.rect, 640, 480);
+        EXPECT_EQ(n.width, c.w) << c.why;
+        EXPECT_EQ(n.height, c.h) << c.why;
+        EXPECT_EQ(n.takesSelectionSize, c.takes) << c.why;
+    }
+}
+
 TEST(Lasso, TheMaskIsClippedToThePictureAndWindingFilled) {
     SelectionRect box;
     std::vector<uint8_t> mask;

@@ -9,6 +9,7 @@
 #include "document/canvas_image.h"
 #include "document/document_state.h"
 #include "files/image_save.h"
+#include "filters/transforms.h"
 #include "shell/menu_bar.h"
 #include "tools/canvas_window.h"
 #include "toolbox/color_box_core.h"
@@ -377,6 +378,28 @@ TEST_F(TextBoxes, AZoomChangeAndASaveCommitFirst) {
     EXPECT_EQ(differ, 0) << "the file holds the picture with both texts";
     EXPECT_GT(lower, 100) << "the second text is in the file";
     RemoveTestFolder(folder);
+}
+
+// The stretch commits the typed text before its own level, so the text is stretched with the picture and
+// Undo takes back only the stretch; a size it refuses settles nothing.
+TEST_F(TextBoxes, AStretchCommitsTheTextFirstAndARefusedOneLeavesTheBoxOpen) {
+    DragTextBox(100, 100, 300, 200);
+    TypeIntoEdit(L"stretched");
+    StretchPicture(700000, 480);
+    EXPECT_TRUE(IsTextEditingActive()) << "a refused size settles nothing";
+    EXPECT_EQ(g_undo.undo.size(), 0u);
+    EXPECT_EQ(g_canvas.width, 640);
+
+    StretchPicture(320, 240);
+    EXPECT_FALSE(IsTextEditingActive());
+    EXPECT_EQ(g_canvas.width, 320);
+    EXPECT_EQ(g_canvas.height, 240);
+    EXPECT_EQ(g_undo.undo.size(), 2u) << "the text's level, then the stretch's";
+    const int halfSize = CountPixelsOtherThan(0xFFFFFF);
+    EXPECT_GT(halfSize, 20) << "the text is in the stretched picture";
+    Post(g_app.main, WM_COMMAND, 201);
+    EXPECT_EQ(g_canvas.width, 640);
+    EXPECT_GT(CountPixelsOtherThan(0xFFFFFF), halfSize) << "Undo gives the full-size picture with its text";
 }
 
 TEST_F(TextBoxes, OpaqueFillsTheWholeBoxWithColor2AndTransparentTouchesOnlyTheGlyphs) {

@@ -1,0 +1,22 @@
+// The pixel work of the Image menu without the system: flips, the quarter turn and the inversion of a picture or
+// a floating image, and the same moves of a selection mask. Images are PixelViews (bottom-up storage, addressed
+// top-down through ReadPixel and WritePixel); masks are row-major from the top row, 1 = inside.
+#pragma once
+#include <cstdint>
+
+#include "document/pixel_core.h"
+
+// In place: every row reversed (x goes to width - 1 - x).
+void FlipPixelsHorizontal(const PixelView& v);
+// In place: row y and row height - 1 - y exchanged.
+void FlipPixelsVertical(const PixelView& v);
+// A quarter turn counter-clockwise: (x, y) of the w x h src goes to (y, w - 1 - x) of dst, which is h x w.
+// Nothing when the sizes do not fit.
+void RotatePixels90(const PixelView& src, const PixelView& dst);
+// In place: red, green and blue become 255 minus their value, alpha 0xFF.
+void InvertPixels(const PixelView& v);
+
+void FlipMaskHorizontal(uint8_t* mask, int width, int height);
+void FlipMaskVertical(uint8_t* mask, int width, int height);
+// The quarter turn of RotatePixels90 for a width x height mask; dst holds height x width bytes.
+void RotateMask90(const uint8_t* src, int width, int height, uint8_t* dst);
