@@ -13,9 +13,11 @@
 #include "filters/clipboard.h"
 #include "filters/crop.h"
 #include "filters/filter_commands.h"
+#include "filters/mosaic_dialog.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "shell/recent_files.h"
+#include "tools/path_tool.h"
 #include "tools/shape_tools.h"
 #include "tools/text_tool.h"
 #include "tools/tool_commands.h"
@@ -90,6 +92,7 @@ constexpr CommandRow kEditRows[] = {
     {kCmdSelectAll, kCmdSelectAll, Settle::Text, [](int) { SelectAllCommand(); }},
     {kCmdCaptureRegion, kCmdCaptureRegion, Settle::Text, [](int) { StartScreenSnip(); }},
     {kCmdStrokePath, kCmdStrokePath, Settle::Text, [](int) { StrokePathCommand(); }},
+    {kCmdPathToSelection, kCmdPathToSelection, Settle::None, [](int) { PathToSelection(); }}, // settles itself
 };
 
 constexpr CommandRow kViewRows[] = {
@@ -107,6 +110,7 @@ constexpr CommandRow kViewRows[] = {
 constexpr CommandRow kImageRows[] = {
     {kCmdDrawOpaque, kCmdDrawOpaque, Settle::None, [](int) { ToggleDrawOpaque(); }},
     {kCmdCropToSelection, kCmdCropToSelection, Settle::Text, [](int) { CropToSelection(); }},
+    {kCmdMosaic, kCmdMosaic, Settle::Text, [](int) { OpenMosaicDialog(g_app.main); }},
 };
 
 constexpr CommandRow kKeyRows[] = {
@@ -124,14 +128,12 @@ constexpr CommandRow kColorRows[] = {
 // The commands whose features are not in the program yet: taken, settled as they will be, and nothing more.
 constexpr CommandRow kNotBuiltYet[] = {
     {kCmdUploadSftp, kCmdUploadSftp, Settle::All, nullptr},
-    {kCmdPathToSelection, kCmdPathToSelection, Settle::None, nullptr},
     {kCmdToggleTextToolbar, kCmdToggleTextToolbar, Settle::None, nullptr},
     {kCmdFlipRotate, kCmdFlipRotate, Settle::Text, nullptr},
     {kCmdStretchSkew, kCmdStretchSkew, Settle::None, nullptr},
     {kCmdInvertColors, kCmdInvertColors, Settle::Text, nullptr},
     {kCmdAttributes, kCmdAttributes, Settle::All, nullptr},
     {kCmdClearImage, kCmdClearImage, Settle::Text, nullptr},
-    {kCmdMosaic, kCmdMosaic, Settle::Text, nullptr},
     {kCmdCheckUpdatesKey, kCmdCheckUpdatesKey, Settle::None, nullptr},
     {kCmdShortcutsKey, kCmdShortcutsKey, Settle::None, nullptr},
     {kCmdCheckUpdates, kCmdCheckUpdates, Settle::None, nullptr},

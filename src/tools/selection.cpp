@@ -120,6 +120,14 @@ bool CommitSelection() {
     return true;
 }
 
+void RefreshSelectionImage() {
+    FloatingSelection& s = g_selection;
+    if (!s.active || s.lifted || !HasImage(s)) return;
+    GdiFlush();
+    CopyPictureArea(CanvasPixels(), s.sourceLeft, s.sourceTop, ImageView(s));
+    if (!s.mask.empty()) FillOutsideMask(ImageView(s), s.mask.data(), BackgroundPixel());
+}
+
 void ComposeFloatingSelection(UndoEntry& level) {
     const FloatingSelection& s = g_selection;
     if (!s.active || !s.lifted || !HasImage(s) || level.pixels.empty()) return;

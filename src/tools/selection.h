@@ -53,6 +53,10 @@ int HitSelectionHandle(POINT content);
 // failure (told to the user) changes nothing.
 bool PlaceFloatingImage(const uint32_t* pixels, int width, int height);
 
+// The picture under a selection that was never lifted has changed (a filter): a floating copy made for its mask
+// is made again from it, so that a later move carries the changed pixels.
+void RefreshSelectionImage();
+
 // Stamps a lifted selection's image into an undo level as it is being recorded.
 void ComposeFloatingSelection(UndoEntry& level);
 
