@@ -145,6 +145,30 @@ TEST(Mosaic, BlockSizesBelowTwoActAsTwoAndLargeOnesAreKept) {
     EXPECT_EQ(p.At(65, 65), Rgb(0, 0, 0));
 }
 
+TEST(Mosaic, LargeBlocksAverageExactlyJustBelowAWholeValue) {
+    // A sum one short of 255 per pixel must round down to 254, also for the largest counts.
+    for (int side : {64, 100, 256, 300}) {
+        Picture p(side, side, 0xFFFFFFFFu);
+        p.Set(side / 2, side / 3, Rgb(254, 254, 254));
+        MosaicPixels(p.View(), {0, 0, side, side}, side);
+        EXPECT_EQ(p.At(0, 0), Rgb(254, 254, 254)) << side;
+        EXPECT_EQ(p.At(side - 1, side - 1), Rgb(254, 254, 254)) << side;
+        Picture white(side, side, 0xFFFFFFFFu); // an exact multiple stays whole
+        MosaicPixels(white.View(), {0, 0, side, side}, side);
+        EXPECT_EQ(white.At(1, 1), Rgb(255, 255, 255)) << side;
+    }
+    // Blocks taller than the rows summed at a time.
+    Picture a(5, 700), b(5, 700);
+    std::mt19937 rng(3u);
+    for (size_t i = 0; i < a.px.size(); ++i)
+        a.px[i] = b.px[i] = rng();
+    std::vector<uint8_t> mask(5 * 700, 1);
+    mask[1234] = 0;
+    MosaicPixels(a.View(), {0, 0, 5, 700, mask.data()}, 600);
+    ReferenceMosaic(b, {0, 0, 5, 700, mask.data()}, 600);
+    EXPECT_EQ(a.px, b.px);
+}
+
 TEST(Mosaic, AgreesWithThePlainRuleOverRandomAreasMasksAndKeys) {
     std::mt19937 rng(17u);
     for (int round = 0; round < 60; ++round) {
