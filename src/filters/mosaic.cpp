@@ -46,6 +46,7 @@ void ApplyMosaic(int n) {
         PathMosaic(n);
         return;
     }
+    if (!g_canvas.pixels) return;
     // The undo level holds a lifted selection stamped where it floats, so one Undo shows it unmosaicked there.
     PushUndoSnapshot();
     const FloatingSelection& s = g_selection;

@@ -208,7 +208,8 @@ void PathToSelection() {
 }
 
 void ClearPath() {
-    ClearBezierPath(&g_path);
+    // Like the other actions it ends a drag that pulls the handles of the anchor it forgets.
+    UsePathUp();
     RepaintCanvas();
     SetStatusText(kStatusMessage, L"Path cleared.");
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -366,6 +367,70 @@ TEST_F(PathTool, ARightButtonStrokeEqualsTheSamePiecesDrawnByTheTest) {
 
     Post(g_app.main, WM_COMMAND, 201);
     EXPECT_EQ(CountPixelsOtherThan(0xFFFFFF), 0) << "one Undo takes the whole stroke back";
+}
+
+TEST_F(PathTool, EveryWayToAnActionRunsItAndEndsADragItArrivesIn) {
+    enum Result { kSelection, kStroke, kMosaic, kCleared };
+    auto toolBox = [](int y) {
+        return [y] {
+            Post(g_app.toolBox, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(28, y));
+            Post(g_app.toolBox, WM_LBUTTONUP, 0, MAKELPARAM(28, y));
+        };
+    };
+    const struct {
+        const char* name;
+        int mode; // pathMode before the action
+        std::function<void()> act;
+        Result result;
+    } cases[] = {
+        {"Enter, Select mode", 0, [] { Key(VK_RETURN); }, kSelection},
+        {"Enter, Stroke mode", 1, [] { Key(VK_RETURN); }, kStroke},
+        {"Enter, Mosaic mode", 2, [] { Key(VK_RETURN); }, kMosaic},
+        {"Ctrl+Enter, Clear mode", 3, [] { Key(VK_RETURN, kCtrl); }, kCleared},
+        {"Shift+Enter", 0, [] { Key(VK_RETURN, kShift); }, kStroke},
+        {"Ctrl+1", 2, [] { Key('1', kCtrl); }, kSelection},
+        {"Ctrl+2", 0, [] { Key('2', kCtrl); }, kStroke},
+        {"Ctrl+3", 0, [] { Key('3', kCtrl); }, kMosaic},
+        {"Ctrl+4", 0, [] { Key('4', kCtrl); }, kCleared},
+        {"[Select]", 1, toolBox(240), kSelection},
+        {"[Stroke]", 0, toolBox(258), kStroke},
+        {"[Mosaic]", 0, toolBox(274), kMosaic},
+        {"[Clear]", 0, toolBox(290), kCleared},
+        {"command 211", 1, [] { Post(g_app.main, WM_COMMAND, 211); }, kSelection},
+        {"command 212", 0, [] { Post(g_app.main, WM_COMMAND, 212); }, kStroke},
+    };
+    for (const auto& c : cases) {
+        for (bool held : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.name << (held ? ", button held" : ""));
+            FreshWhitePicture();
+            PaintPattern();
+            DropSelection(false);
+            SetTool(ToolId::Path);
+            g_tools.pathMode = c.mode;
+            Build(1, {{100, 100, false}, {300, 100, false}, {200, 250, false}});
+            if (held) CanvasPress(1, 150, 300); // a fourth anchor, its drag still going on
+            const size_t depth = Depth();
+            c.act();
+            EXPECT_EQ(PathAnchorCount(), 0);
+            EXPECT_NE(GetCapture(), g_app.canvas) << "the action ended the drag";
+            const std::wstring status = GetStatusText(kStatusMessage);
+            switch (c.result) {
+            case kSelection:
+                EXPECT_TRUE(HasSelection() && g_selection.lifted);
+                EXPECT_EQ(g_tools.currentTool, ToolId::FreeFormSelect);
+                break;
+            case kStroke: EXPECT_EQ(status, L"Path stroked with 5px line."); break;
+            case kMosaic: EXPECT_EQ(status, L"Path mosaic applied (8 px block size)."); break;
+            case kCleared: EXPECT_EQ(status, L"Path cleared."); break;
+            }
+            EXPECT_EQ(Depth(), depth + (c.result == kCleared ? 0 : 1));
+            if (held) {
+                CanvasMove(250, 350, MK_LBUTTON);
+                CanvasRelease(1, 250, 350);
+                EXPECT_EQ(PathAnchorCount(), 0) << "the release after the action adds nothing";
+            }
+        }
+    }
 }
 
 TEST_F(PathTool, TwoAnchorsStrokeOneLineButMakeNoSelectionOrMosaic) {
