@@ -15,6 +15,7 @@
 #include "filters/crop.h"
 #include "filters/filter_commands.h"
 #include "filters/flip_rotate_dialog.h"
+#include "filters/mosaic_dialog.h"
 #include "filters/resize_dialog.h"
 #include "filters/transforms.h"
 #include "info/about_window.h"
@@ -24,6 +25,7 @@
 #include "shell/recent_files.h"
 #include "sftp/sftp_dialog.h"
 #include "tools/font_toolbar_window.h"
+#include "tools/path_tool.h"
 #include "tools/shape_tools.h"
 #include "tools/text_tool.h"
 #include "tools/tool_commands.h"
@@ -100,6 +102,7 @@ constexpr CommandRow kEditRows[] = {
     {kCmdSelectAll, kCmdSelectAll, Settle::Text, [](int) { SelectAllCommand(); }},
     {kCmdCaptureRegion, kCmdCaptureRegion, Settle::Text, [](int) { StartScreenSnip(); }},
     {kCmdStrokePath, kCmdStrokePath, Settle::Text, [](int) { StrokePathCommand(); }},
+    {kCmdPathToSelection, kCmdPathToSelection, Settle::None, [](int) { PathToSelection(); }}, // settles itself
 };
 
 constexpr CommandRow kViewRows[] = {
@@ -123,6 +126,7 @@ constexpr CommandRow kImageRows[] = {
     {kCmdClearImage, kCmdClearImage, Settle::Text, [](int) { ClearImage(); }},
     {kCmdDrawOpaque, kCmdDrawOpaque, Settle::None, [](int) { ToggleDrawOpaque(); }},
     {kCmdCropToSelection, kCmdCropToSelection, Settle::Text, [](int) { CropToSelection(); }},
+    {kCmdMosaic, kCmdMosaic, Settle::Text, [](int) { OpenMosaicDialog(g_app.main); }},
 };
 
 constexpr CommandRow kKeyRows[] = {
@@ -145,12 +149,6 @@ constexpr CommandRow kColorRows[] = {
     {kCmdEditColors, kCmdEditColors, Settle::None, [](int) { EditColors(); }},
 };
 
-// The commands whose features are not in the program yet: taken, settled as they will be, and nothing more.
-constexpr CommandRow kNotBuiltYet[] = {
-    {kCmdPathToSelection, kCmdPathToSelection, Settle::None, nullptr},
-    {kCmdMosaic, kCmdMosaic, Settle::Text, nullptr},
-};
-
 // The routing by hundreds: 1xx File, 2xx Edit, 3xx View, 4xx Image, 5xx keys and buttons, 6xx Help, 7xx Colors.
 std::span<const CommandRow> RowsOfHundred(int id) {
     switch (id / 100) {
@@ -166,9 +164,8 @@ std::span<const CommandRow> RowsOfHundred(int id) {
 }
 
 const CommandRow* FindRow(int id) {
-    for (std::span<const CommandRow> rows : {RowsOfHundred(id), std::span<const CommandRow>(kNotBuiltYet)})
-        for (const CommandRow& r : rows)
-            if (id >= r.first && id <= r.last) return &r;
+    for (const CommandRow& r : RowsOfHundred(id))
+        if (id >= r.first && id <= r.last) return &r;
     return nullptr;
 }
 
@@ -183,6 +180,6 @@ bool DispatchCommand(int id) {
     const CommandRow* row = FindRow(id);
     if (!row) return false;
     SettlePendingEdits(row->settle);
-    if (row->run) row->run(id);
+    row->run(id);
     return true;
 }

@@ -3,11 +3,14 @@
 #include "base/app_windows.h"
 #include "base/loaders.h"
 #include "capture/snip_window.h"
+#include "filters/mosaic.h"
+#include "filters/mosaic_dialog.h"
 #include "tools/path_tool.h"
 #include "tools/pending_edits.h"
 #include "tools/selection.h"
 #include "tools/shape_tools.h"
 #include "tools/text_tool.h"
+#include "tools/tool_commands.h"
 #include "toolbox/shortcut_core.h"
 #include "toolbox/thickness_dialog.h"
 #include "toolbox/tool_actions.h"
@@ -32,13 +35,17 @@ static void SendCommand(int id) {
     if (g_app.main) SendMessageW(g_app.main, WM_COMMAND, id, 0);
 }
 
-// Settles everything in progress: the text, the selection and the unfinished shapes.
+// With the Path tool a path is all Esc takes; otherwise it settles the text, the selection and the unfinished
+// shapes.
 static void EscapeKey() {
+    if (g_tools.currentTool == ToolId::Path && IsPathInProgress()) {
+        ClearPath();
+        return;
+    }
     SettlePendingEdits(Settle::All);
     if (CancelUnfinishedShapes()) RepaintCanvas();
 }
 
-// The mosaic filter and the path tool come later; their keys are taken and do nothing yet.
 static bool Carry(const KeyAction& a) {
     switch (a.kind) {
     case KeyActionKind::NotHandled: return false;
@@ -51,6 +58,11 @@ static bool Carry(const KeyAction& a) {
     case KeyActionKind::StartSnip: StartScreenSnip(); return true;
     case KeyActionKind::Escape: EscapeKey(); return true;
     case KeyActionKind::ThicknessDialog: OpenThicknessDialog(g_app.main); return true;
+    case KeyActionKind::Mosaic: MosaicKey(); return true;
+    case KeyActionKind::MosaicDialog: OpenMosaicDialog(g_app.main); return true;
+    case KeyActionKind::StrokePath: StrokePathCommand(); return true;
+    case KeyActionKind::RunPathAction: RunPathAction(); return true;
+    case KeyActionKind::RemovePathAnchor: (void)RemoveLastPathAnchor(); return true;
     default: return true;
     }
 }

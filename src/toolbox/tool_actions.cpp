@@ -8,11 +8,13 @@
 #include "base/status_text.h"
 #include "base/ui_thread.h"
 #include "document/view_state.h"
+#include "filters/mosaic.h"
 #include "tools/font_toolbar_window.h"
 #include "tools/path_tool.h"
 #include "tools/pending_edits.h"
 #include "tools/shape_tools.h"
 #include "tools/text_tool.h"
+#include "tools/tool_commands.h"
 #include "toolbox/tool_keys_core.h"
 #include "toolbox/tool_options_core.h"
 
@@ -23,6 +25,7 @@ void SetTool(ToolId tool) {
     if (static_cast<int>(tool) < 0 || static_cast<int>(tool) >= kToolCount || tool == g_tools.currentTool) return;
     SettlePendingEdits(Settle::All);
     if (CancelUnfinishedShapes()) RepaintCanvas();
+    if (IsPathInProgress()) ClearPath();
     g_tools.previousTool = g_tools.currentTool;
     g_tools.currentTool = tool;
     RepaintToolBox();
@@ -51,8 +54,12 @@ void ApplyOptionEffects(const OptionEffects& e) {
         SettlePendingEdits(Settle::Text);
         SetZoom(e.zoom, nullptr);
         break;
-    // The mosaic filter and the path actions are not in the program yet; the options are set all the same.
-    default: break;
+    case PanelAction::ApplyMosaic: ApplyMosaic(g_tools.mosaicBlockSize); break;
+    case PanelAction::PathToSelection: PathToSelection(); break;
+    case PanelAction::StrokePath: StrokePathCommand(); break;
+    case PanelAction::PathMosaic: PathMosaic(g_tools.mosaicBlockSize); break;
+    case PanelAction::ClearPath: ClearPath(); break;
+    case PanelAction::None: break;
     }
     if (e.textBackgroundChanged) TextBoxColorsChanged();
     if (e.status && !e.status->empty()) SetStatusText(kStatusMessage, e.status->c_str());

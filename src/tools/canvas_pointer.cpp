@@ -48,6 +48,8 @@ void EndCanvasDrag() {
     RepaintCanvas();
 }
 
+MouseButton LastCanvasDragButton() { return g_canvasState.dragButton; }
+
 static void ShowDragSize() {
     const CanvasState& s = g_canvasState;
     int w = std::abs(s.anchor.x - s.pointer.x), h = std::abs(s.anchor.y - s.pointer.y);

@@ -14,6 +14,8 @@ LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Ends the drag in progress without its release: for actions that finish a tool's work from a key or a button
 // while the pointer is still captured. Nothing when no drag goes on.
 void EndCanvasDrag();
+// The button of the drag in progress or of the last one, kept after its release (the path's stroke colour).
+MouseButton LastCanvasDragButton();
 
 // Space panning, shared with the message loop.
 // Whether the Space key may arm panning now: no text box open, and the focus on none of the program's

@@ -122,6 +122,14 @@ bool CommitSelection() {
 
 bool SelectionFloats() { return g_selection.active && g_selection.lifted && HasImage(g_selection); }
 
+void RefreshSelectionImage() {
+    FloatingSelection& s = g_selection;
+    if (!s.active || s.lifted || !HasImage(s)) return;
+    GdiFlush();
+    CopyPictureArea(CanvasPixels(), s.sourceLeft, s.sourceTop, ImageView(s));
+    if (!s.mask.empty()) FillOutsideMask(ImageView(s), s.mask.data(), BackgroundPixel());
+}
+
 void ComposeFloatingSelection(const PixelView& picture) {
     const FloatingSelection& s = g_selection;
     if (!SelectionFloats()) return;

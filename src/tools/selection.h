@@ -51,6 +51,10 @@ int HitSelectionHandle(POINT content);
 // failure (told to the user) changes nothing.
 bool PlaceFloatingImage(const uint32_t* pixels, int width, int height);
 
+// The picture under a selection that was never lifted has changed (a filter): a floating copy made for its mask
+// is made again from it, so that a later move carries the changed pixels.
+void RefreshSelectionImage();
+
 // Whether a lifted selection floats with its image, and the stamping of it into a copy of the picture that an
 // undo level records.
 bool SelectionFloats();

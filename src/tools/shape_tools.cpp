@@ -7,6 +7,7 @@
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
 #include "document/view_state.h"
+#include "tools/path_tool.h"
 #include "tools/shape_core.h"
 
 // UI thread only. Both live across drags until the shape is finished or cancelled.
@@ -167,6 +168,7 @@ bool IsPolygonInProgress() { return g_polygon.inProgress; }
 int CurveStage() { return g_curve.stage; }
 
 bool TakeBackUnfinishedShape() {
+    if (g_tools.currentTool == ToolId::Path && RemoveLastPathAnchor()) return true;
     if (g_tools.currentTool == ToolId::Polygon && TakeBackPolygonVertex(&g_polygon)) return true;
     if (g_tools.currentTool == ToolId::Curve && g_curve.stage != 0) {
         g_curve.stage = 0;

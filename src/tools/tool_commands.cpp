@@ -3,16 +3,18 @@
 #include "base/app_windows.h"
 #include "base/status_text.h"
 #include "document/canvas_image.h"
+#include "tools/pending_edits.h"
 #include "tools/selection.h"
 #include "toolbox/tool_actions.h"
 #include "tools/path_tool.h"
 
 void StrokePathCommand() {
+    SettlePendingEdits(Settle::Text);
     if (PathAnchorCount() < 2) {
         SetStatusText(kStatusMessage, L"Path needs at least 2 points to stroke line.");
         return;
     }
-    // Stroking arrives with the path tool; a path of two anchors cannot exist before it.
+    StrokePath();
 }
 
 void ClearSelectionCommand() {
