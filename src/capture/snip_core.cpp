@@ -49,6 +49,15 @@ SnipRect SnipLabelRect(const SnipRect& selection, int areaHeight) {
     return {selection.left, top, kSnipLabelWidth, kSnipLabelHeight};
 }
 
+SnipRect SnipDamageRect(const SnipRect& selection, int areaHeight) {
+    if (selection.width <= 0 || selection.height <= 0) return {};
+    const SnipRect label = SnipLabelRect(selection, areaHeight);
+    const int left = std::min(selection.left - 1, label.left), top = std::min(selection.top - 1, label.top);
+    const int right = std::max(selection.Right() + 1, label.Right());
+    const int bottom = std::max(selection.Bottom() + 1, label.Bottom());
+    return {left, top, right - left, bottom - top};
+}
+
 SnipRect SnipHintRect(int areaWidth) {
     return {(areaWidth - kSnipHintWidth) / 2, kSnipHintTop, kSnipHintWidth, kSnipHintBottom - kSnipHintTop};
 }

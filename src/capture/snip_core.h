@@ -41,6 +41,9 @@ constexpr int kSnipHintTop = 16;
 constexpr int kSnipHintBottom = 44;
 // The size label: below the selection, or above it when it would reach the area's bottom edge.
 SnipRect SnipLabelRect(const SnipRect& selection, int areaHeight);
+// What a selection paints beyond the dimmed image: the rectangle with its 2-pixel frame, which reaches one pixel
+// past the left and top edges, and the label; empty for an empty selection.
+SnipRect SnipDamageRect(const SnipRect& selection, int areaHeight);
 // The hint bar, centred at the top of the area.
 SnipRect SnipHintRect(int areaWidth);
 

@@ -105,12 +105,22 @@ void PaintTextBox(HDC hdc, const SnipRect& r, COLORREF fill, COLORREF outline, c
     DrawTextW(hdc, text, -1, &box, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
 }
 
-// Overlay client coordinates; reads the snip, changes nothing.
-void PaintSnipContent(HDC hdc) {
+SnipRect CurrentSelection() { return SpannedRect(g_snip.start.x, g_snip.start.y, g_snip.current.x, g_snip.current.y); }
+
+// Only what the selection covers changes during a drag, so only that is painted again.
+void InvalidateSelection(HWND hwnd) {
+    const SnipRect d = SnipDamageRect(CurrentSelection(), g_snip.area.height);
+    const RECT r{d.left, d.top, d.Right(), d.Bottom()};
+    if (d.width > 0) InvalidateRect(hwnd, &r, FALSE);
+}
+
+// Overlay client coordinates; dirty is what must be right afterwards. Reads the snip, changes nothing.
+void PaintSnipContent(HDC hdc, const RECT& dirty) {
     const SnipRect& a = g_snip.area;
     const int saved = SaveDC(hdc);
-    BitBlt(hdc, 0, 0, a.width, a.height, g_snip.dimmed.dc, 0, 0, SRCCOPY);
-    const SnipRect s = SpannedRect(g_snip.start.x, g_snip.start.y, g_snip.current.x, g_snip.current.y);
+    BitBlt(hdc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, g_snip.dimmed.dc, dirty.left,
+           dirty.top, SRCCOPY);
+    const SnipRect s = CurrentSelection();
     if (g_snip.dragging && s.width > 0 && s.height > 0) {
         BitBlt(hdc, s.left, s.top, s.width, s.height, g_snip.frozen.dc, s.left, s.top, SRCCOPY);
         PaintFrame(hdc, s);
@@ -126,11 +136,12 @@ void PaintSnipContent(HDC hdc) {
 void OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(hwnd, &ps);
+    const RECT& r = ps.rcPaint;
     if (g_snip.back.dc && g_snip.dimmed.dc) {
-        PaintSnipContent(g_snip.back.dc);
-        BitBlt(hdc, 0, 0, g_snip.area.width, g_snip.area.height, g_snip.back.dc, 0, 0, SRCCOPY);
+        PaintSnipContent(g_snip.back.dc, r);
+        BitBlt(hdc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_snip.back.dc, r.left, r.top, SRCCOPY);
     } else if (g_snip.dimmed.dc) {
-        PaintSnipContent(hdc);
+        PaintSnipContent(hdc, r);
     }
     EndPaint(hwnd, &ps);
 }
@@ -141,15 +152,16 @@ POINT PointOf(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam
 void OnLeftDown(HWND hwnd, POINT p) {
     SetFocus(hwnd);
     g_snip.dragging = true;
+    InvalidateSelection(hwnd); // what an earlier press left
     g_snip.start = g_snip.current = p;
     SetCapture(hwnd);
-    InvalidateRect(hwnd, nullptr, FALSE);
 }
 
 void OnMouseMove(HWND hwnd, POINT p) {
     if (!g_snip.dragging) return;
+    InvalidateSelection(hwnd);
     g_snip.current = p;
-    InvalidateRect(hwnd, nullptr, FALSE);
+    InvalidateSelection(hwnd);
 }
 
 void OnLeftUp(POINT p) {

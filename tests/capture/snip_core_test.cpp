@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
+
+void PrintTo(const SnipRect& r, std::ostream* os) {
+    *os << "{" << r.left << ", " << r.top << ", " << r.width << " x " << r.height << "}";
+}
 
 namespace {
 
@@ -114,6 +119,22 @@ TEST(SnipLabel, BelowTheSelectionAboveItNearTheBottomAndNeverAboveTheTop) {
     EXPECT_EQ(SnipHintRect(1024), (SnipRect{322, 16, 380, 28}));
     EXPECT_EQ(SnipHintRect(1025), (SnipRect{322, 16, 380, 28}));
     EXPECT_EQ(SnipHintRect(300), (SnipRect{-40, 16, 380, 28}));
+}
+
+TEST(SnipDamage, TheFrameOnePixelOutAndTheLabelWhereverItGoes) {
+    struct Case {
+        const char* name;
+        SnipRect selection, damage;
+    } cases[] = {
+        {"label below", {100, 100, 200, 100}, {99, 99, 202, 125}},
+        {"label above", {620, 560, 200, 190}, {619, 536, 202, 215}},
+        {"label wider than the selection", {10, 10, 20, 20}, {9, 9, 91, 45}},
+        {"empty", {50, 50, 0, 10}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(SnipDamageRect(c.selection, 768), c.damage);
+    }
 }
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {

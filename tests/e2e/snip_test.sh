@@ -130,6 +130,13 @@ for i in 1 2 3; do
     xdotool mousemove $((x0 + 200)) $((y0 + 190 - 30 * i))
     sleep 0.05
 done
+sleep 0.2
+shrunk="$shots-2-shrunk.png"
+screenshot "$shrunk"
+for strip in 256x72+720+684 146x23+830+661; do
+    same_area "$shrunk" "$strip" "$dir/dimmed.bmp" || fail "the shrunk drag left $strip painted (see $shrunk)"
+done
+expect_colour "$shrunk" 1e1e1e 0 0 "the label below the shrunk rectangle" "742 666" "827 681"
 xdotool mouseup 1
 wait_no_overlay "the release"
 convert "$dir/pattern.bmp" -crop 200x100+20+60 +repage "$dir/expected.png"
@@ -189,7 +196,7 @@ wait_exit "$KOLVEX_PID" 10 || fail "the program did not close"
 # nothing; once it is free, the key path of a focused Kolvex starts the snip.
 start_helper grab
 helper_said 'grabbed 1' || fail "the pattern program could not take Ctrl+Shift+X (see $HELPER_LOG)"
-start_and_locate "$exe" "$shots-2-start.png"
+start_and_locate "$exe" "$shots-3-start.png"
 ! message_box 1 >/dev/null 2>&1 || fail "a message at start with Ctrl+Shift+X taken"
 keys_to "$XID" ctrl+shift+x
 for ((i = 0; i < 30; i++)); do
