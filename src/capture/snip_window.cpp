@@ -137,11 +137,9 @@ void OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(hwnd, &ps);
     const RECT& r = ps.rcPaint;
-    if (g_snip.back.dc && g_snip.dimmed.dc) {
+    if (g_snip.back.dc) { // the overlay lives only with all three surfaces
         PaintSnipContent(g_snip.back.dc, r);
         BitBlt(hdc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_snip.back.dc, r.left, r.top, SRCCOPY);
-    } else if (g_snip.dimmed.dc) {
-        PaintSnipContent(hdc, r);
     }
     EndPaint(hwnd, &ps);
 }
