@@ -128,8 +128,11 @@ void PaintSnipContent(HDC hdc, const RECT& dirty) {
         swprintf(size, 32, L"%d x %d", s.width, s.height);
         PaintTextBox(hdc, SnipLabelRect(s, a.height), RGB(30, 30, 30), RGB(100, 100, 100), size);
     }
-    PaintTextBox(hdc, SnipHintRect(a.width), RGB(24, 24, 24), kFrameColor,
-                 L"Select an area to snip | ESC or Right-click to cancel");
+    const SnipRect h = SnipHintRect(a.width);
+    const RECT hint{h.left, h.top, h.Right(), h.Bottom()};
+    RECT common;
+    if (IntersectRect(&common, &hint, &dirty)) // text costs more than the blits of a small drag
+        PaintTextBox(hdc, h, RGB(24, 24, 24), kFrameColor, L"Select an area to snip | ESC or Right-click to cancel");
     RestoreDC(hdc, saved);
 }
 
