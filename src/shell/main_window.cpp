@@ -49,7 +49,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
     RegisterClassOf(instance, kCanvasClass, CanvasProc, CS_DBLCLKS, IDC_ARROW);
     RegisterClassOf(instance, kToolBoxClass, ToolBoxProc, CS_DBLCLKS, IDC_ARROW);
     RegisterClassOf(instance, kColorBoxClass, ColorBoxProc, 0, IDC_ARROW);
-    RegisterClassOf(instance, kSnipClass, SnipProc, 0, IDC_CROSS);
+    RegisterClassOf(instance, kSnipClass, SnipOverlayProc, 0, IDC_CROSS);
 }
 
 HWND CreateMainWindow(HINSTANCE instance, HMENU menuBar) {

@@ -85,6 +85,7 @@ bool HandleShortcutKey(UINT virtualKey, LPARAM keyData, HWND target) {
 }
 
 bool HandleShortcutChar(WPARAM character) {
+    if (SnipWindow()) return false; // typed over the overlay: no tool or thickness changes under the snip
     const CharAction a =
         DecideShortcutChar(static_cast<unsigned>(character), IsTextEditingActive(), &g_pendingLeadByte);
     return Carry({a.kind, a.value});

@@ -209,7 +209,8 @@ inline Case PatternCase(const char* name, int w, int h) {
 }
 
 inline std::vector<Case> SizeCases() {
-    return {PatternCase("p800x600", 800, 600), PatternCase("p100x100", 100, 100), PatternCase("toolarge", 32768, 1)};
+    return {PatternCase("p800x600", 800, 600), PatternCase("p100x100", 100, 100), PatternCase("p10x10", 10, 10),
+            PatternCase("toolarge", 32768, 1)};
 }
 
 inline bool FindCase(const std::string& name, Case* out) {

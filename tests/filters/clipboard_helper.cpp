@@ -1,8 +1,10 @@
 // A second program on the clipboard for the clipboard tests: puts one case there and owns it until told to go,
-// holds the clipboard open, or writes what the clipboard holds to a file. Nothing of the program is linked.
-//   kolvex_clipboard_helper put <case> | hold | dump <file>
-// The tests make two named events: "KolvexClipHelperReady" (set here once the work is done) and
-// "KolvexClipHelperQuit" (set by the test; this program ends then, or after 60 s).
+// holds the clipboard open (with a case put there first), or writes what the clipboard holds to a file. Nothing
+// of the program is linked.
+//   kolvex_clipboard_helper put <case> | hold [<case>] | dump <file>
+// The tests make the named events "KolvexClipHelperReady" (set here once the work is done) and
+// "KolvexClipHelperQuit" (set by the test; this program ends then, or after 60 s), and may make
+// "KolvexClipHelperRelease" (set by the test: a held clipboard is closed, the program stays its owner).
 #include <windows.h>
 
 #include <cstdio>
@@ -89,24 +91,30 @@ bool Dump(HWND w, const wchar_t* file) {
     return true;
 }
 
+std::string Narrow(const wchar_t* s) {
+    std::string name;
+    for (const wchar_t* p = s; *p; ++p)
+        name += static_cast<char>(*p);
+    return name;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"KolvexClipHelperReady");
     HANDLE quit = OpenEventW(SYNCHRONIZE, FALSE, L"KolvexClipHelperQuit");
+    HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, L"KolvexClipHelperRelease");
     HWND w = CreateWindowExW(0, L"STATIC", L"Kolvex clipboard helper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
     const std::wstring mode = argv[1];
     bool ok = false;
     bool held = false;
     if (mode == L"put" && argc >= 3) {
-        std::string name;
-        for (const wchar_t* p = argv[2]; *p; ++p)
-            name += static_cast<char>(*p);
-        ok = Put(w, name);
+        ok = Put(w, Narrow(argv[2]));
     } else if (mode == L"hold") {
-        ok = held = OpenPatiently(w);
+        ok = (argc < 3 || Put(w, Narrow(argv[2]))) && OpenPatiently(w);
+        held = ok;
     } else if (mode == L"dump" && argc >= 3) {
         ok = Dump(w, argv[2]);
     }
@@ -118,6 +126,10 @@ int wmain(int argc, wchar_t** argv) {
     while (GetTickCount() < end) {
         const DWORD r = MsgWaitForMultipleObjects(quit ? 1 : 0, &quit, FALSE, 50, QS_ALLINPUT);
         if (quit && r == WAIT_OBJECT_0) break;
+        if (held && release && WaitForSingleObject(release, 0) == WAIT_OBJECT_0) {
+            CloseClipboard();
+            held = false;
+        }
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);

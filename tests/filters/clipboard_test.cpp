@@ -13,6 +13,7 @@
 #include "document/undo_history.h"
 #include "filters/clipboard.h"
 #include "filters/clipboard_cases.h"
+#include "filters/clipboard_helper_process.h"
 #include "support/app_fixture.h"
 #include "tools/selection.h"
 #include "toolbox/colors.h"
@@ -22,58 +23,11 @@ namespace {
 
 constexpr wchar_t kDamagedText[] = L"The picture on the Clipboard is damaged and cannot be pasted.";
 
-std::wstring HelperPath() {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir(exe);
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + L"kolvex_clipboard_helper.exe";
-}
-
 void EmptyTheClipboard() {
     ASSERT_TRUE(OpenClipboardPatiently());
     EmptyClipboard();
     CloseClipboard();
 }
-
-// The helper runs until this goes out of scope (or 60 s), so that what it put on the clipboard stays there.
-class Helper {
-public:
-    explicit Helper(const std::wstring& args) {
-        ready_ = CreateEventW(nullptr, TRUE, FALSE, L"KolvexClipHelperReady");
-        quit_ = CreateEventW(nullptr, TRUE, FALSE, L"KolvexClipHelperQuit");
-        ResetEvent(ready_);
-        ResetEvent(quit_);
-        std::wstring line = L"\"" + HelperPath() + L"\" " + args;
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
-        started_ = PumpUntil([&] { return WaitForSingleObject(ready_, 0) == WAIT_OBJECT_0; },
-                             std::chrono::milliseconds(20000));
-    }
-    ~Helper() {
-        SetEvent(quit_);
-        if (pi_.hProcess) {
-            WaitForSingleObject(pi_.hProcess, 10000);
-            CloseHandle(pi_.hProcess);
-            CloseHandle(pi_.hThread);
-        }
-        CloseHandle(ready_);
-        CloseHandle(quit_);
-    }
-    bool Started() const { return started_; }
-    DWORD Wait() {
-        DWORD code = 1;
-        PumpUntil([&] { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0; },
-                  std::chrono::milliseconds(20000));
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
-    }
-
-private:
-    HANDLE ready_ = nullptr, quit_ = nullptr;
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
-};
 
 // The clipboard shows what another process put there only once this process sees a picture format.
 bool ClipboardHasPicture() {
@@ -118,7 +72,7 @@ TEST_F(Clipboard, EachSoundPictureFromAnotherProgramPastesExactlyAndOpaque) {
         SCOPED_TRACE(c.name);
         DropSelection(false);
         EmptyTheClipboard();
-        Helper helper(L"put " + std::wstring(c.name.begin(), c.name.end()));
+        ClipboardHelper helper(L"put " + std::wstring(c.name.begin(), c.name.end()));
         ASSERT_TRUE(helper.Started());
         ASSERT_TRUE(ClipboardHasPicture());
         const size_t depth = g_undo.undo.size();
@@ -141,7 +95,7 @@ TEST_F(Clipboard, ADamagedPictureIsRefusedAndNothingChanges) {
     for (const clipcases::Case& c : clipcases::DamagedCases()) {
         SCOPED_TRACE(c.name);
         EmptyTheClipboard();
-        Helper helper(L"put " + std::wstring(c.name.begin(), c.name.end()));
+        ClipboardHelper helper(L"put " + std::wstring(c.name.begin(), c.name.end()));
         ASSERT_TRUE(helper.Started());
         ASSERT_TRUE(PumpUntil([] { return IsClipboardFormatAvailable(CF_DIB) != 0; }));
         const size_t depth = g_undo.undo.size();
@@ -154,7 +108,7 @@ TEST_F(Clipboard, ADamagedPictureIsRefusedAndNothingChanges) {
         EXPECT_EQ(g_canvas.width, 640);
     }
     EmptyTheClipboard();
-    Helper huge(L"put toolarge");
+    ClipboardHelper huge(L"put toolarge");
     ASSERT_TRUE(huge.Started());
     ASSERT_TRUE(ClipboardHasPicture());
     Post(g_app.main, WM_COMMAND, 205);
@@ -165,7 +119,7 @@ TEST_F(Clipboard, ADamagedPictureIsRefusedAndNothingChanges) {
 TEST_F(Clipboard, ALargerPictureGrowsThePictureAndASmallerOneLeavesItsSize) {
     {
         EmptyTheClipboard();
-        Helper helper(L"put p800x600");
+        ClipboardHelper helper(L"put p800x600");
         ASSERT_TRUE(helper.Started());
         ASSERT_TRUE(ClipboardHasPicture());
         Post(g_app.main, WM_COMMAND, 205);
@@ -186,7 +140,7 @@ TEST_F(Clipboard, ALargerPictureGrowsThePictureAndASmallerOneLeavesItsSize) {
     EXPECT_EQ(PictureRgb(799, 599), clipcases::PatternRgb(799, 599));
     {
         EmptyTheClipboard();
-        Helper helper(L"put p100x100");
+        ClipboardHelper helper(L"put p100x100");
         ASSERT_TRUE(helper.Started());
         ASSERT_TRUE(ClipboardHasPicture());
         FreshWhitePicture();
@@ -227,7 +181,7 @@ Dumped DumpFromAnotherProgram() {
     const std::wstring file = folder + L"\\dump.bin";
     Dumped d;
     {
-        Helper helper(L"dump \"" + file + L"\"");
+        ClipboardHelper helper(L"dump \"" + file + L"\"");
         EXPECT_EQ(helper.Wait(), 0u);
     }
     std::vector<uint8_t> all;
@@ -314,7 +268,7 @@ TEST_F(Clipboard, CopysBlockIsTheAreaByteForByteAsAnotherProgramReadsIt) {
 TEST_F(Clipboard, AHeldClipboardChangesNothing) {
     PaintCells();
     CanvasDrag(1, 10, 10, 30, 30);
-    Helper holder(L"hold");
+    ClipboardHelper holder(L"hold");
     ASSERT_TRUE(holder.Started());
     const size_t depth = g_undo.undo.size();
     for (int id : {204, 203, 205}) {
