@@ -29,15 +29,21 @@
 constexpr int kMinClientWidth = 270;
 constexpr int kMinClientHeight = kBrushBandBottom + 2 + kColorBoxHeight + kStatusBarHeight;
 
-static void RegisterClassOf(HINSTANCE instance, const wchar_t* name, WNDPROC proc, UINT style, LPCSTR cursor) {
+// Only the main window shows an icon; the children's classes carry none. The class's icons are the window's, so
+// none is set again at creation.
+static void RegisterClassOf(HINSTANCE instance, const wchar_t* name, WNDPROC proc, UINT style, LPCSTR cursor,
+                            bool icon = false) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = style;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
+    if (icon) {
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    }
     wc.hCursor = LoadCursorA(nullptr, cursor);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     wc.lpszClassName = name;
@@ -45,7 +51,7 @@ static void RegisterClassOf(HINSTANCE instance, const wchar_t* name, WNDPROC pro
 }
 
 void RegisterWindowClasses(HINSTANCE instance) {
-    RegisterClassOf(instance, kMainWindowClass, MainWindowProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW);
+    RegisterClassOf(instance, kMainWindowClass, MainWindowProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW, true);
     RegisterClassOf(instance, kCanvasClass, CanvasProc, CS_DBLCLKS, IDC_ARROW);
     RegisterClassOf(instance, kToolBoxClass, ToolBoxProc, CS_DBLCLKS, IDC_ARROW);
     RegisterClassOf(instance, kColorBoxClass, ColorBoxProc, 0, IDC_ARROW);
@@ -105,10 +111,6 @@ static void RegisterShellListeners() {
 static LRESULT OnCreate(HWND hwnd) {
     g_app.main = hwnd;
     RegisterShellListeners();
-    HICON icon = LoadIconW(g_app.instance, MAKEINTRESOURCEW(1));
-    if (!icon) icon = LoadIconA(nullptr, IDI_APPLICATION);
-    SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
     g_app.canvas = CreateChild(hwnd, WS_EX_CLIENTEDGE, kCanvasClass, kToolBoxWidth, 0, 640, 480);
     g_app.toolBox = CreateChild(hwnd, 0, kToolBoxClass, 0, 0, kToolBoxWidth, 480);

@@ -19,8 +19,10 @@
 
 namespace {
 
-// UI thread only; all live until exit (the tooltip window until the tool box goes).
+// UI thread only; all live until exit (the tooltip window until the tool box goes). The tooltips are built at
+// the first pointer move over the tool box, not at start-up.
 HWND g_toolTip = nullptr;
+bool g_toolTipBuilt = false;
 HFONT g_toolTipFont = nullptr;
 
 HFONT ToolTipFont() {
@@ -62,7 +64,7 @@ bool AddToolTip(HWND toolBox, int k) {
 }
 
 void BuildToolTips(HWND toolBox) {
-    if (g_toolTip && IsWindow(g_toolTip)) DestroyWindow(g_toolTip);
+    g_toolTipBuilt = true;
     g_toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, toolBox, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
@@ -90,6 +92,12 @@ LRESULT OnLButtonDown(HWND hwnd, int x, int y, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT OnMouseMove(HWND hwnd, int x, int y) {
+    if (!g_toolTipBuilt) {
+        BuildToolTips(hwnd);
+        // The tooltip sees the tool box's messages from the next one on; this one starts its timer.
+        MSG move = {hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y), static_cast<DWORD>(GetMessageTime()), {}};
+        if (g_toolTip) SendMessageW(g_toolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
+    }
     if (auto track = LoadTrackMouseApi().trackMouseEvent) {
         TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd, 0};
         track(&tme);
@@ -137,6 +145,7 @@ LRESULT OnKeyDown(HWND hwnd, WPARAM key, LPARAM keyData) {
 LRESULT OnDestroy() {
     if (g_toolTip && IsWindow(g_toolTip)) DestroyWindow(g_toolTip); // owned windows may already be gone
     g_toolTip = nullptr;
+    g_toolTipBuilt = false;
     return 0;
 }
 
@@ -145,7 +154,6 @@ LRESULT OnDestroy() {
 LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (msg) {
-    case WM_CREATE: BuildToolTips(hwnd); return 0;
     case WM_DESTROY: return OnDestroy();
     case WM_PAINT: return OnPaint(hwnd);
     case WM_ERASEBKGND: return 1; // the paint fills everything from a back buffer
@@ -159,7 +167,5 @@ LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
-
-void InitToolBox(HWND toolBox) { BuildToolTips(toolBox); }
 
 HWND ToolBoxToolTip() { return g_toolTip; }

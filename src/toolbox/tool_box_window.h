@@ -5,7 +5,6 @@
 constexpr wchar_t kToolBoxClass[] = L"KolvexToolBoxClass";
 
 LRESULT CALLBACK ToolBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-// Builds the button tooltips again, replacing any existing tooltip window.
-void InitToolBox(HWND toolBox);
-// The tooltip window of the buttons, or null without the common controls.
+// The tooltip window of the buttons, built at the first pointer move over the tool box; null before that and
+// without the common controls.
 HWND ToolBoxToolTip();

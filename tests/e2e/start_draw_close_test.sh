@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts Kolvex.exe, finds the blank picture where the layout puts it, draws on it with real left
-# and right drags and closes the program with Alt+F4, declining to save.
+# Starts Kolvex.exe, finds the blank picture where the layout puts it, rests the pointer on a tool button
+# until its tooltip shows, draws on the picture with real left and right drags and closes the program with
+# Alt+F4, declining to save.
 # Usage: start_draw_close_test.sh <Kolvex.exe>
 set -euo pipefail
 E2E_NAME=start_draw_close
@@ -76,7 +77,19 @@ wait_red_settled() {
 # The program starts with the Rectangle tool: choose the pencil with its tool box button, the fourth row
 # of the left column (tool box client 15, 90; the picture's origin is at main-window client 58, 2).
 xdotool mousemove $((ox - 43)) $((oy + 88))
-sleep 0.1
+# Resting there shows the button's tooltip (built at the pointer's first move over the tool box) below the
+# pointer, over the tool box; the click then hides it.
+under="56x20+$((ox - 58))+$((oy + 108))"
+convert "$shots-1-start.png" -crop "$under" +repage "$shots-2-under-before.png"
+tip=0
+for ((i = 0; i < 15 && tip < 150; i++)); do
+    sleep 0.2
+    screenshot "$shots-2-tooltip.png"
+    convert "$shots-2-tooltip.png" -crop "$under" +repage "$shots-2-under-tooltip.png"
+    tip=$(pixels_differ "$shots-2-under-before.png" "$shots-2-under-tooltip.png")
+done
+echo "tooltip: $tip pixels changed below the resting pointer"
+((tip >= 150)) || fail "no tooltip under the resting pointer (see $shots-2-tooltip.png)"
 xdotool click 1
 sleep 0.2
 drag 1 $((ox + 100)) $((oy + 100)) $((ox + 300)) $((oy + 150)) 20
