@@ -5,6 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#ifdef KOLVEX_X86
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 struct BlockSum {
@@ -52,6 +56,33 @@ bool AllInside(const uint8_t* p) {
     return word == 0x0101010101010101u;
 }
 
+// Adds pixels i0..i1 of a row to the column sums: red and blue in the 16-bit halves of one word, green in another.
+void AddColumnsScalar(const uint32_t* px, uint32_t* redBlue, uint32_t* green, uint32_t* count, size_t i0, size_t i1) {
+    for (size_t i = i0; i < i1; ++i) {
+        redBlue[i] += px[i] & 0xFF00FFu;
+        green[i] += px[i] & 0xFF00u;
+        ++count[i];
+    }
+}
+
+#ifdef KOLVEX_X86
+KOLVEX_SSE2 void AddColumnsSse2(const uint32_t* px, uint32_t* redBlue, uint32_t* green, uint32_t* count, size_t i0,
+                                size_t i1) {
+    const __m128i rb = _mm_set1_epi32(0xFF00FF), g = _mm_set1_epi32(0xFF00), one = _mm_set1_epi32(1);
+    size_t i = i0;
+    for (; i + 4 <= i1; i += 4) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + i));
+        __m128i* sumRb = reinterpret_cast<__m128i*>(redBlue + i);
+        __m128i* sumG = reinterpret_cast<__m128i*>(green + i);
+        __m128i* sumN = reinterpret_cast<__m128i*>(count + i);
+        _mm_storeu_si128(sumRb, _mm_add_epi32(_mm_loadu_si128(sumRb), _mm_and_si128(p, rb)));
+        _mm_storeu_si128(sumG, _mm_add_epi32(_mm_loadu_si128(sumG), _mm_and_si128(p, g)));
+        _mm_storeu_si128(sumN, _mm_add_epi32(_mm_loadu_si128(sumN), one));
+    }
+    AddColumnsScalar(px, redBlue, green, count, i, i1);
+}
+#endif
+
 // Column sums of up to this many rows fit their lanes: red and blue share one word in 16-bit lanes.
 constexpr int64_t kRowsPerFold = 256;
 
@@ -61,10 +92,10 @@ constexpr int64_t kRowsPerFold = 256;
 // kept in a bit per pixel of the strip, so that the writes need not read the pixels again.
 class Strips {
 public:
-    Strips(const PixelView& v, const MosaicArea& a, const Clip& c, int n)
-        : v_(v), a_(a), c_(c), n_(n), columns_(static_cast<size_t>(c.x1 - c.x0)), firstBlock_((c.x0 - a.left) / n),
-          sums_(static_cast<size_t>((c.x1 - 1 - a.left) / n - firstBlock_ + 1)), pixels_(sums_.size()),
-          colours_(a.keyRgb ? 0 : columns_), wordsPerRow_((columns_ + 63) / 64) {
+    Strips(const PixelView& v, const MosaicArea& a, const Clip& c, int n, PixelPath path)
+        : path_(path), v_(v), a_(a), c_(c), n_(n), columns_(static_cast<size_t>(c.x1 - c.x0)),
+          firstBlock_((c.x0 - a.left) / n), sums_(static_cast<size_t>((c.x1 - 1 - a.left) / n - firstBlock_ + 1)),
+          pixels_(sums_.size()), colours_(a.keyRgb ? 0 : columns_), wordsPerRow_((columns_ + 63) / 64) {
         if (!a.keyRgb) {
             redBlue_.resize(columns_);
             green_.resize(columns_);
@@ -131,11 +162,10 @@ private:
     }
 
     void AddColumns(const uint32_t* px, size_t i0, size_t i1) {
-        for (size_t i = i0; i < i1; ++i) {
-            redBlue_[i] += px[i] & 0xFF00FFu;
-            green_[i] += px[i] & 0xFF00u;
-            ++count_[i];
-        }
+#ifdef KOLVEX_X86
+        if (path_ == PixelPath::Sse2) return AddColumnsSse2(px, redBlue_.data(), green_.data(), count_.data(), i0, i1);
+#endif
+        AddColumnsScalar(px, redBlue_.data(), green_.data(), count_.data(), i0, i1);
     }
 
     void AddMaskedColumns(const uint32_t* px, const uint8_t* mask, size_t i0, size_t i1) {
@@ -214,6 +244,7 @@ private:
         }
     }
 
+    const PixelPath path_;
     const PixelView& v_;
     const MosaicArea& a_;
     const Clip c_;
@@ -231,12 +262,12 @@ private:
 
 } // namespace
 
-void MosaicPixels(const PixelView& picture, const MosaicArea& area, int n) {
+void MosaicPixels(const PixelView& picture, const MosaicArea& area, int n, PixelPath path) {
     if (!picture.px || area.width < 1 || area.height < 1) return;
     n = std::max(n, kMinMosaicBlock);
     const Clip c = ClipToPicture(picture, area);
     if (c.x0 >= c.x1 || c.y0 >= c.y1) return;
-    Strips strips(picture, area, c, n);
+    Strips strips(picture, area, c, n, path);
     // Strips start at the area's top, n rows apart; the first may begin above the picture.
     const int64_t first = area.top + std::max<int64_t>(0, (c.y0 - area.top) / n) * n;
     for (int64_t by = first; by < c.y1; by += n)

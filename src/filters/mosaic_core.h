@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "base/cpu_core.h"
 #include "document/pixel_core.h"
 
 constexpr int kMinMosaicBlock = 2;
@@ -19,5 +20,6 @@ struct MosaicArea {
 
 // Pixelates the area of picture in blocks of n x n (n raised to at least 2; the last block of a row or column cut
 // short). Each block's counted pixels become 0xFF000000 | the floor of their red, green and blue averages; the
-// others keep their value. Every pixel is read once and written at most once, in place.
-void MosaicPixels(const PixelView& picture, const MosaicArea& area, int n);
+// others keep their value. Every pixel is read once and written at most once, in place. Every path gives the same
+// pixels.
+void MosaicPixels(const PixelView& picture, const MosaicArea& area, int n, PixelPath path = FastestPixelPath());

@@ -186,9 +186,15 @@ void SwapInScaled(ScaledParts& parts, bool takesSelectionSize) {
 
 } // namespace
 
-void FlipHorizontal() { ChangeInPlace(FlipPixelsHorizontal, FlipMaskHorizontal); }
-void FlipVertical() { ChangeInPlace(FlipPixelsVertical, FlipMaskVertical); }
-void InvertColors() { ChangeInPlace(InvertPixels, nullptr); }
+void FlipHorizontal() {
+    ChangeInPlace([](const PixelView& v) { FlipPixelsHorizontal(v); }, FlipMaskHorizontal);
+}
+void FlipVertical() {
+    ChangeInPlace([](const PixelView& v) { FlipPixelsVertical(v); }, FlipMaskVertical);
+}
+void InvertColors() {
+    ChangeInPlace([](const PixelView& v) { InvertPixels(v); }, nullptr);
+}
 
 bool Rotate90() {
     if (HasSelection()) return RotateSelection();

@@ -32,6 +32,8 @@ struct CanvasState {
 extern CanvasState g_canvasState;
 
 void PaintCanvas(HWND hwnd);
+// Lets go of the paint's off-screen buffer, kept between paints.
+void FreeCanvasBuffer();
 void OnCanvasMouseMove(HWND hwnd, int x, int y, WPARAM keys);
 void OnCanvasButtonDown(HWND hwnd, MouseButton button, int x, int y);
 void OnCanvasButtonUp(HWND hwnd, int x, int y, WPARAM keys);

@@ -126,6 +126,7 @@ LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         KillTimer(hwnd, kAntsTimer);
         KillTimer(hwnd, kToolTimer);
+        FreeCanvasBuffer();
         return 0;
     case WM_KILLFOCUS: ResetRightClicks(&g_canvasState.rightClicks); break;
     case WM_ERASEBKGND: return 1;

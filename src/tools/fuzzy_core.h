@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/cpu_core.h"
 #include "document/pixel_core.h"
 #include "tools/selection_core.h"
 
@@ -18,6 +19,6 @@ struct SimilarRegion {
 };
 // The region around picture point (x, y). Every pixel is compared with the seed, never with its neighbour. The
 // visited map (W x H bytes) and a queue of at most queueLimit points; NoMemory when either cannot be had, with
-// out left empty.
+// out left empty. path chooses the row scans; every path finds the same region.
 [[nodiscard]] RegionResult FindSimilarRegion(const PixelView& picture, int x, int y, int tolerance, SimilarRegion* out,
-                                             size_t queueLimit = SIZE_MAX);
+                                             size_t queueLimit = SIZE_MAX, PixelPath path = FastestPixelPath());

@@ -1,6 +1,7 @@
 #include "tools/selection_core.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <new>
 
@@ -135,9 +136,17 @@ void ScalePixelsNearest(const PixelView& src, const PixelView& dst) {
     std::vector<int> cols(static_cast<size_t>(std::max(dst.width, 0)));
     for (int j = 0; j < dst.width; ++j)
         cols[static_cast<size_t>(j)] = NearestSourceIndex(j, src.width, dst.width);
+    int previous = -1;
     for (int i = 0; i < dst.height; ++i) {
-        const uint32_t* s = src.px + PixelIndex(src, 0, NearestSourceIndex(i, src.height, dst.height));
+        const int from = NearestSourceIndex(i, src.height, dst.height);
         uint32_t* d = dst.px + PixelIndex(dst, 0, i);
+        // An enlarged row repeats the one above it: copied whole rather than sampled again.
+        if (from == previous) {
+            std::memcpy(d, dst.px + PixelIndex(dst, 0, i - 1), static_cast<size_t>(dst.width) * sizeof(uint32_t));
+            continue;
+        }
+        previous = from;
+        const uint32_t* s = src.px + PixelIndex(src, 0, from);
         for (int j = 0; j < dst.width; ++j)
             d[j] = s[cols[static_cast<size_t>(j)]];
     }

@@ -169,9 +169,13 @@ TEST(Mosaic, LargeBlocksAverageExactlyJustBelowAWholeValue) {
     EXPECT_EQ(a.px, b.px);
 }
 
+// On every path of the column sums.
 TEST(Mosaic, AgreesWithThePlainRuleOverRandomAreasMasksAndKeys) {
+    std::vector<PixelPath> paths = {PixelPath::Scalar};
+    if (CpuHasSse2()) paths.push_back(PixelPath::Sse2);
     std::mt19937 rng(17u);
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 120; ++round) {
+        const PixelPath path = paths[static_cast<size_t>(round) % paths.size()];
         const int w = 1 + static_cast<int>(rng() % 40), h = 1 + static_cast<int>(rng() % 40);
         Picture a(w, h), b(w, h);
         for (size_t i = 0; i < a.px.size(); ++i)
@@ -188,9 +192,9 @@ TEST(Mosaic, AgreesWithThePlainRuleOverRandomAreasMasksAndKeys) {
         const uint32_t white = 0xFFFFFF;
         if (round % 2) area.keyRgb = &white;
         const int n = 2 + static_cast<int>(rng() % 12);
-        MosaicPixels(a.View(), area, n);
+        MosaicPixels(a.View(), area, n, path);
         ReferenceMosaic(b, area, n);
-        ASSERT_EQ(a.px, b.px) << "round " << round;
+        ASSERT_EQ(a.px, b.px) << "round " << round << ", " << PixelPathName(path);
     }
 }
 

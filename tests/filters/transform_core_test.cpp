@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,40 @@ TEST(Transform, InvertingTwiceRestoresTheColoursAndMakesEveryPixelOpaque) {
     InvertPixels(v);
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(px[i], in[i] | 0xFF000000u) << i;
+}
+
+// Pictures of distinct random pixels at sizes around the four-pixel rounds and the 64-pixel tiles: every path of
+// the flips, the turn and the inversion against the definitions, pixel by pixel.
+TEST(Transform, EveryPathMovesEveryPixelAsDefinedAtEverySize) {
+    std::vector<PixelPath> paths = {PixelPath::Scalar};
+    if (CpuHasSse2()) paths.push_back(PixelPath::Sse2);
+    std::mt19937 rng(1211u);
+    const int sides[] = {1, 2, 3, 4, 5, 7, 8, 9, 63, 64, 65, 130};
+    for (int w : sides) {
+        for (int h : sides) {
+            Picture in(w, h);
+            for (uint32_t& p : in.px)
+                p = rng();
+            for (const PixelPath path : paths) {
+                SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + ", " + PixelPathName(path));
+                Picture flipH = in, flipV = in, turned(h, w), inverted = in;
+                FlipPixelsHorizontal(flipH.View(), path);
+                FlipPixelsVertical(flipV.View(), path);
+                RotatePixels90(in.View(), turned.View(), path);
+                InvertPixels(inverted.View(), path);
+                int wrong = 0;
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const uint32_t p = ReadPixel(in.View(), x, y);
+                        wrong += ReadPixel(flipH.View(), w - 1 - x, y) != p;
+                        wrong += ReadPixel(flipV.View(), x, h - 1 - y) != p;
+                        wrong += ReadPixel(turned.View(), y, w - 1 - x) != p;
+                        wrong += ReadPixel(inverted.View(), x, y) != (0xFF000000u | (~p & 0xFFFFFFu));
+                    }
+                EXPECT_EQ(wrong, 0);
+            }
+        }
+    }
 }
 
 // Masks are rows from the top; '#' is inside.

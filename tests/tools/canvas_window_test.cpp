@@ -1,5 +1,11 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "document/canvas_image.h"
 #include "document/view_state.h"
 #include "shell/main_window.h"
@@ -261,6 +267,117 @@ TEST_F(Canvas, GridLinesAreAtLeastThreeScreenPixelsApart) {
     EXPECT_EQ(GetPixel(dc, 1, 30), RGB(0, 0, 0)) << "horizontal line";
     EXPECT_EQ(lines, 27);
     ReleaseDC(g_app.canvas, dc);
+}
+
+// The client area as the window shows it, top-down 0x00RRGGBB.
+std::vector<uint32_t> ClientPixels(HDC from, int w, int h) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(bi.bmiHeader), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC mem = CreateCompatibleDC(from);
+    HBITMAP dib = CreateDIBSection(from, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, from, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<uint32_t> px(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + w * h);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    for (uint32_t& p : px)
+        p &= 0xFFFFFF;
+    return px;
+}
+
+// The canvas as the system's own stretch and a one-pixel XOR pen draw it: the reference the program's own painting
+// at whole-number zooms must match pixel for pixel.
+std::vector<uint32_t> SystemRendering(HDC like, int w, int h) {
+    HDC mem = CreateCompatibleDC(like);
+    HBITMAP bitmap = CreateCompatibleBitmap(like, w, h);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+    const RECT all{0, 0, w, h};
+    FillRect(mem, &all, grey);
+    DeleteObject(grey);
+    SetViewportOrgEx(mem, -g_view.scrollX, -g_view.scrollY, nullptr);
+    const double z = g_view.zoom;
+    const int zw = ZoomedExtent(z, g_canvas.width), zh = ZoomedExtent(z, g_canvas.height);
+    const RECT frame{-1, -1, zw + 1, zh + 1};
+    FrameRect(mem, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    const int x0 = static_cast<int>(g_view.scrollX / z), y0 = static_cast<int>(g_view.scrollY / z);
+    const int x1 = std::min<int>(g_canvas.width, static_cast<int>(std::ceil((g_view.scrollX + w) / z)));
+    const int y1 = std::min<int>(g_canvas.height, static_cast<int>(std::ceil((g_view.scrollY + h) / z)));
+    const int zoom = static_cast<int>(z);
+    GdiFlush();
+    SetStretchBltMode(mem, COLORONCOLOR);
+    StretchBlt(mem, x0 * zoom, y0 * zoom, (x1 - x0) * zoom, (y1 - y0) * zoom, g_canvas.memDC, x0, y0, x1 - x0, y1 - y0,
+               SRCCOPY);
+    if (g_view.gridShown) {
+        int g = std::max(1, g_view.gridSpacing);
+        if (zoom * g < 3) g = static_cast<int>(std::ceil(3.0 / (zoom * g))) * g;
+        const int xs = g * (x0 / g), ys = g * (y0 / g);
+        HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+        HGDIOBJ oldPen = SelectObject(mem, pen);
+        SetROP2(mem, R2_XORPEN);
+        for (int x = xs; x <= x1; x += g) {
+            MoveToEx(mem, x * zoom, ys * zoom, nullptr);
+            LineTo(mem, x * zoom, y1 * zoom + 1);
+        }
+        for (int y = ys; y <= y1; y += g) {
+            MoveToEx(mem, xs * zoom, y * zoom, nullptr);
+            LineTo(mem, x1 * zoom + 1, y * zoom);
+        }
+        SelectObject(mem, oldPen);
+        DeleteObject(pen);
+    }
+    const RECT grips[3] = {
+        {zw, zh / 2 - 2, zw + 4, zh / 2 + 2}, {zw / 2 - 2, zh, zw / 2 + 2, zh + 4}, {zw, zh, zw + 4, zh + 4}};
+    for (const RECT& r : grips)
+        FillRect(mem, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetViewportOrgEx(mem, 0, 0, nullptr);
+    std::vector<uint32_t> px = ClientPixels(mem, w, h);
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    return px;
+}
+
+// At every whole-number zoom of the menu, with the grid at two spacings and scrolled to the picture's middle and
+// its far corner, the canvas shows exactly what the system's stretch and pen would have drawn.
+TEST_F(Canvas, WholeNumberZoomsShowWhatTheSystemWouldDrawWithAndWithoutTheGrid) {
+    EnlargeMainWindow();
+    ASSERT_TRUE(CreateCanvasImage(300, 200, kWhite));
+    std::mt19937 rng(99u);
+    for (int i = 0; i < g_canvas.width * g_canvas.height; ++i)
+        g_canvas.pixels[i] = 0xFF000000u | (rng() & 0xFFFFFF);
+    RECT rc;
+    GetClientRect(g_app.canvas, &rc);
+    struct Case {
+        double zoom;
+        bool grid;
+        int spacing;
+        bool farCorner;
+    } cases[] = {{2, true, 1, false}, {2, false, 1, true},  {4, true, 4, false}, {6, true, 1, true},
+                 {8, true, 2, false}, {16, true, 1, false}, {16, true, 1, true}, {16, false, 1, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("zoom " + std::to_string(static_cast<int>(c.zoom)) +
+                     (c.grid ? " grid " + std::to_string(c.spacing) : "") + (c.farCorner ? " far corner" : " middle"));
+        SetZoom(c.zoom, nullptr);
+        g_view.gridShown = c.grid;
+        g_view.gridSpacing = c.spacing;
+        const int zw = ZoomedExtent(c.zoom, 300), zh = ZoomedExtent(c.zoom, 200);
+        g_view.scrollX = c.farCorner ? zw : zw / 2 + 3;
+        g_view.scrollY = c.farCorner ? zh : zh / 2 + 5;
+        ClampScroll();
+        RedrawWindow(g_app.canvas, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        HDC dc = GetDC(g_app.canvas);
+        const std::vector<uint32_t> shown = ClientPixels(dc, rc.right, rc.bottom);
+        const std::vector<uint32_t> expected = SystemRendering(dc, rc.right, rc.bottom);
+        ReleaseDC(g_app.canvas, dc);
+        int differ = 0;
+        for (size_t i = 0; i < shown.size(); ++i)
+            differ += shown[i] != expected[i];
+        EXPECT_EQ(differ, 0);
+    }
 }
 
 } // namespace

@@ -305,21 +305,29 @@ const FillCase kCases[] = {
      }},
 };
 
+// Both paths of the row scans run every case; SSE2 only where the processor has it.
+std::vector<PixelPath> Paths() {
+    std::vector<PixelPath> paths = {PixelPath::Scalar};
+    if (CpuHasSse2()) paths.push_back(PixelPath::Sse2);
+    return paths;
+}
+
 TEST(FloodFill, Table) {
-    for (const FillCase& c : kCases) {
-        const FillSetup& f = c.setup;
-        SCOPED_TRACE(f.name);
-        std::vector<std::string> before, after;
-        for (const std::string& row : c.rows) {
-            const size_t gap = row.find(' ');
-            ASSERT_NE(gap, std::string::npos);
-            before.push_back(row.substr(0, gap));
-            after.push_back(row.substr(gap + 1));
+    for (const PixelPath path : Paths())
+        for (const FillCase& c : kCases) {
+            const FillSetup& f = c.setup;
+            SCOPED_TRACE(std::string(f.name) + ", " + PixelPathName(path));
+            std::vector<std::string> before, after;
+            for (const std::string& row : c.rows) {
+                const size_t gap = row.find(' ');
+                ASSERT_NE(gap, std::string::npos);
+                before.push_back(row.substr(0, gap));
+                after.push_back(row.substr(gap + 1));
+            }
+            Picture p = Draw(before);
+            EXPECT_EQ(FloodFill(p.View(), f.x, f.y, PixelOf(f.fill), f.maxQueued, path), f.result);
+            EXPECT_EQ(Render(p), after);
         }
-        Picture p = Draw(before);
-        EXPECT_EQ(FloodFill(p.View(), f.x, f.y, PixelOf(f.fill), f.maxQueued), f.result);
-        EXPECT_EQ(Render(p), after);
-    }
 }
 
 TEST(FloodFill, EmptyViewIsUnchanged) { EXPECT_EQ(FloodFill(PixelView{}, 0, 0, 0xFFFF0000u), FillResult::Unchanged); }
@@ -334,11 +342,37 @@ Picture Comb(int width, int height) {
 }
 
 void ExpectSameAsReference(Picture before, int x, int y, uint32_t fill, size_t maxQueued) {
-    Picture ours = before, expected = before;
-    const bool sameColour = (ReadPixel(before.View(), x, y) & 0xFFFFFFu) == (fill & 0xFFFFFFu);
-    EXPECT_EQ(FloodFill(ours.View(), x, y, fill, maxQueued), sameColour ? FillResult::Unchanged : FillResult::Filled);
+    Picture expected = before;
     ReferenceFill(expected.View(), x, y, fill);
-    EXPECT_EQ(Render(ours), Render(expected));
+    const bool sameColour = (ReadPixel(before.View(), x, y) & 0xFFFFFFu) == (fill & 0xFFFFFFu);
+    for (const PixelPath path : Paths()) {
+        SCOPED_TRACE(PixelPathName(path));
+        Picture ours = before;
+        EXPECT_EQ(FloodFill(ours.View(), x, y, fill, maxQueued, path),
+                  sameColour ? FillResult::Unchanged : FillResult::Filled);
+        EXPECT_EQ(Render(ours), Render(expected));
+    }
+}
+
+// Runs longer than a round of eight, broken by one wall pixel at every column, in the seed's own row and in the
+// rows the span scans, seeded at either end; a pixel differing only in alpha is no wall. These reach every exit
+// of the eight-pixel rounds, forwards and backwards.
+TEST(FloodFill, LongRunsStopAtEveryColumn) {
+    for (int width : {8, 9, 16, 23, 40}) {
+        for (int wall = 0; wall < width; ++wall) {
+            for (const char wallColour : {'#', 'w'}) {
+                for (const int wallRow : {0, 1, 2}) {
+                    Picture p = Blank(width, 3, PixelOf('.'));
+                    WritePixel(p.View(), wall, wallRow, PixelOf(wallColour));
+                    SCOPED_TRACE(std::to_string(width) + " wide, wall '" + wallColour + "' at " + std::to_string(wall) +
+                                 "," + std::to_string(wallRow));
+                    for (const int seedX : {0, width - 1})
+                        if (!(wallRow == 1 && seedX == wall))
+                            ExpectSameAsReference(p, seedX, 1, PixelOf('r'), SIZE_MAX);
+                }
+            }
+        }
+    }
 }
 
 // The queue moves while points are read from it: a point read by reference from it would dangle (the sanitizers
@@ -386,12 +420,15 @@ std::pair<size_t, size_t> ExpectPartOfTheArea(const Picture& before, const Pictu
 TEST(FloodFill, RunningOutOfQueueKeepsWhatWasFilledAndTouchesNothingElse) {
     const Picture before = Comb(65, 65);
     const uint32_t fill = PixelOf('r');
-    Picture p = before;
-    ASSERT_EQ(FloodFill(p.View(), 32, 32, fill, 100), FillResult::OutOfMemory);
-    const auto [filled, area] = ExpectPartOfTheArea(before, p, 32, 32, fill);
-    EXPECT_EQ(ReadPixel(p.View(), 32, 32), fill);
-    EXPECT_GT(filled, 65u); // more than the first span
-    EXPECT_LT(filled, area);
+    for (const PixelPath path : Paths()) {
+        SCOPED_TRACE(PixelPathName(path));
+        Picture p = before;
+        ASSERT_EQ(FloodFill(p.View(), 32, 32, fill, 100, path), FillResult::OutOfMemory);
+        const auto [filled, area] = ExpectPartOfTheArea(before, p, 32, 32, fill);
+        EXPECT_EQ(ReadPixel(p.View(), 32, 32), fill);
+        EXPECT_GT(filled, 65u); // more than the first span
+        EXPECT_LT(filled, area);
+    }
 }
 
 // Random pictures of few colours, some differing only in alpha, against the reference fill.
@@ -415,13 +452,19 @@ TEST(FloodFill, RandomPicturesMatchTheReferenceFill) {
                              " at " + std::to_string(x) + "," + std::to_string(y));
                 const uint32_t fill = palette[pick(rng)];
                 ExpectSameAsReference(p, x, y, fill, SIZE_MAX);
-                // With a queue of three points: either the whole area or part of it, and nothing else.
-                Picture partial = p;
-                const FillResult result = FloodFill(partial.View(), x, y, fill, 3);
-                const auto [filled, area] = ExpectPartOfTheArea(p, partial, x, y, fill);
-                if (result != FillResult::OutOfMemory) {
-                    EXPECT_EQ(filled, area);
+                // With a queue of three points: either the whole area or part of it, and nothing else; the same
+                // part on every path.
+                std::vector<Picture> partials;
+                for (const PixelPath path : Paths()) {
+                    Picture partial = p;
+                    const FillResult result = FloodFill(partial.View(), x, y, fill, 3, path);
+                    const auto [filled, area] = ExpectPartOfTheArea(p, partial, x, y, fill);
+                    if (result != FillResult::OutOfMemory) {
+                        EXPECT_EQ(filled, area);
+                    }
+                    partials.push_back(partial);
                 }
+                EXPECT_EQ(Render(partials.front()), Render(partials.back()));
             }
         }
     }

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <queue>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -101,6 +104,65 @@ TEST(FuzzyRegion, OutsideAndOutOfMemory) {
     EXPECT_TRUE(r.mask.empty());
     EXPECT_EQ(FindSimilarRegion(comb.View(), 0, 0, 0, &r, 8), RegionResult::Found);
     EXPECT_EQ(r.mask.size(), 27u);
+}
+
+// The region the slow way, pixel by pixel from a queue: rows of '#' and '.' like Drawn.
+std::vector<std::string> ReferenceRegion(Picture& p, int x, int y, int tolerance) {
+    std::vector<std::string> rows(static_cast<size_t>(p.h), std::string(static_cast<size_t>(p.w), '.'));
+    const uint32_t seed = ReadPixel(p.View(), x, y);
+    std::queue<std::pair<int, int>> todo;
+    todo.push({x, y});
+    rows[y][x] = '#';
+    while (!todo.empty()) {
+        const auto [cx, cy] = todo.front();
+        todo.pop();
+        const std::pair<int, int> sides[4] = {{cx - 1, cy}, {cx + 1, cy}, {cx, cy - 1}, {cx, cy + 1}};
+        for (const auto& [nx, ny] : sides) {
+            if (nx < 0 || ny < 0 || nx >= p.w || ny >= p.h || rows[ny][nx] == '#') continue;
+            if (!SimilarColor(ReadPixel(p.View(), nx, ny), seed, tolerance)) continue;
+            rows[ny][nx] = '#';
+            todo.push({nx, ny});
+        }
+    }
+    return rows;
+}
+
+// Random pictures whose channels lie just inside and just outside each tolerance of a grey, with any alpha:
+// both paths of the row scans find the reference's region.
+TEST(FuzzyRegion, BothPathsFindTheReferenceRegionOnRandomPictures) {
+    std::vector<PixelPath> paths = {PixelPath::Scalar};
+    if (CpuHasSse2()) paths.push_back(PixelPath::Sse2);
+    const int offsets[] = {0, 1, -1, 15, -16, 16, 32, -33, 100, -128, 127};
+    struct Size {
+        int w, h;
+    };
+    const Size sizes[] = {{1, 1}, {3, 5}, {4, 4}, {5, 1}, {17, 9}, {64, 40}, {130, 7}};
+    std::mt19937 rng(20261211u);
+    std::uniform_int_distribution<int> pickOffset(0, static_cast<int>(std::size(offsets)) - 1), pickAlpha(0, 255);
+    for (const Size& size : sizes) {
+        for (int tolerance : {0, 1, 15, 16, 32, 40, 255, 300, -5}) {
+            Picture p(size.w, size.h, 0);
+            for (uint32_t& px : p.px) {
+                uint32_t v = static_cast<uint32_t>(pickAlpha(rng)) << 24;
+                for (int shift : {16, 8, 0})
+                    v |= static_cast<uint32_t>(std::clamp(128 + offsets[pickOffset(rng)], 0, 255)) << shift;
+                px = v;
+            }
+            std::uniform_int_distribution<int> pickX(0, size.w - 1), pickY(0, size.h - 1);
+            for (int round = 0; round < 3; ++round) {
+                const int x = pickX(rng), y = pickY(rng);
+                const std::vector<std::string> expected = ReferenceRegion(p, x, y, tolerance);
+                for (const PixelPath path : paths) {
+                    SCOPED_TRACE(std::to_string(size.w) + "x" + std::to_string(size.h) + " tolerance " +
+                                 std::to_string(tolerance) + " at " + std::to_string(x) + "," + std::to_string(y) +
+                                 ", " + PixelPathName(path));
+                    SimilarRegion r;
+                    ASSERT_EQ(FindSimilarRegion(p.View(), x, y, tolerance, &r, SIZE_MAX, path), RegionResult::Found);
+                    EXPECT_EQ(Drawn(p, r), expected);
+                }
+            }
+        }
+    }
 }
 
 } // namespace
