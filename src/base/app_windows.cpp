@@ -13,3 +13,8 @@ void RepaintToolBox() {
 void RepaintColorBox() {
     if (g_app.colorBox) InvalidateRect(g_app.colorBox, nullptr, TRUE);
 }
+
+void CheckMenuCommand(int id, bool checked) {
+    if (g_app.menuBar)
+        CheckMenuItem(g_app.menuBar, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}

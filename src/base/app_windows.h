@@ -11,6 +11,7 @@ struct AppWindows {
     HWND toolBox = nullptr;
     HWND colorBox = nullptr;
     HWND statusBar = nullptr;
+    HMENU menuBar = nullptr;
     bool showToolBox = true;
     bool showColorBox = true;
     bool showStatusBar = true;
@@ -23,3 +24,5 @@ extern AppWindows g_app;
 void RepaintCanvas();
 void RepaintToolBox();
 void RepaintColorBox();
+// Checks or unchecks a command of the menu bar; nothing before the bar exists.
+void CheckMenuCommand(int id, bool checked);

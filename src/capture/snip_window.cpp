@@ -291,3 +291,15 @@ void ReleaseSnipResources() {
 }
 
 bool IsPictureBlank() { return IsPictureBlank(CanvasPixels(), PixelFromColor(g_colors.background)); }
+
+void RegisterSnipHotKeys(HWND main) {
+    RegisterHotKey(main, kHotKeySnipWinShiftS, MOD_WIN | MOD_SHIFT, 'S');
+    RegisterHotKey(main, kHotKeySnipCtrlShiftX, MOD_CONTROL | MOD_SHIFT, 'X');
+    RegisterHotKey(main, kHotKeySnipPrintScreen, 0, VK_SNAPSHOT);
+}
+
+void UnregisterSnipHotKeys(HWND main) {
+    UnregisterHotKey(main, kHotKeySnipWinShiftS);
+    UnregisterHotKey(main, kHotKeySnipCtrlShiftX);
+    UnregisterHotKey(main, kHotKeySnipPrintScreen);
+}

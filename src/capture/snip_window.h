@@ -33,6 +33,13 @@ struct SnipState {
 };
 extern SnipState g_snip;
 
+// The three snip hot keys, registered to the main window; a key another program holds is simply missing.
+constexpr int kHotKeySnipWinShiftS = 21249;
+constexpr int kHotKeySnipCtrlShiftX = 21250;
+constexpr int kHotKeySnipPrintScreen = 21251;
+void RegisterSnipHotKeys(HWND main);
+void UnregisterSnipHotKeys(HWND main);
+
 LRESULT CALLBACK SnipOverlayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Starts a snip unless one runs or the main window is disabled by a dialog or message box.

@@ -101,18 +101,6 @@ HWND StartApplication(HINSTANCE instance, int showCommand) {
     return c.main;
 }
 
-void RegisterSnipHotKeys(HWND main) {
-    RegisterHotKey(main, kHotKeySnipWinShiftS, MOD_WIN | MOD_SHIFT, 'S');
-    RegisterHotKey(main, kHotKeySnipCtrlShiftX, MOD_CONTROL | MOD_SHIFT, 'X');
-    RegisterHotKey(main, kHotKeySnipPrintScreen, 0, VK_SNAPSHOT);
-}
-
-void UnregisterSnipHotKeys(HWND main) {
-    UnregisterHotKey(main, kHotKeySnipWinShiftS);
-    UnregisterHotKey(main, kHotKeySnipCtrlShiftX);
-    UnregisterHotKey(main, kHotKeySnipPrintScreen);
-}
-
 std::vector<std::wstring> SplitCommandLine() {
     std::vector<std::wstring> args;
     int argc = 0;

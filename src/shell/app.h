@@ -31,6 +31,3 @@ void ActOnCommandLine(HWND main, const std::vector<std::wstring>& args, const ch
 int RunMessageLoop();
 // Routes one retrieved message: the loop's own key handling first, then translate and dispatch.
 void ProcessMessage(MSG& msg);
-// The three snip hot keys of the main window; a key another program holds is simply missing.
-void RegisterSnipHotKeys(HWND main);
-void UnregisterSnipHotKeys(HWND main);

@@ -30,6 +30,7 @@
 #include "tools/text_tool.h"
 #include "tools/tool_commands.h"
 #include "toolbox/color_box.h"
+#include "toolbox/tool_actions.h"
 #include "toolbox/thickness_dialog.h"
 #include "update/update_window.h"
 

@@ -172,9 +172,7 @@ static void OnClose(HWND hwnd) {
 }
 
 static void OnDestroy(HWND hwnd) {
-    UnregisterHotKey(hwnd, kHotKeySnipWinShiftS);
-    UnregisterHotKey(hwnd, kHotKeySnipCtrlShiftX);
-    UnregisterHotKey(hwnd, kHotKeySnipPrintScreen);
+    UnregisterSnipHotKeys(hwnd);
     ClearUndoHistory();
     // The children are gone with their parent; nothing may reach them through these handles any more.
     g_app.canvas = g_app.toolBox = g_app.colorBox = g_app.statusBar = nullptr;

@@ -8,9 +8,6 @@
 #include "base/app_windows.h"
 
 constexpr wchar_t kMainWindowClass[] = L"KolvexWindowClass";
-constexpr int kHotKeySnipWinShiftS = 21249;
-constexpr int kHotKeySnipCtrlShiftX = 21250;
-constexpr int kHotKeySnipPrintScreen = 21251;
 constexpr int kColorBoxHeight = 42;
 constexpr int kStatusBarHeight = 22;
 constexpr int kToolBoxWidth = 56;

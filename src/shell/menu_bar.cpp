@@ -1,5 +1,7 @@
 #include "shell/menu_bar.h"
 
+#include "base/app_windows.h"
+
 #include <cstdio>
 #include <iterator>
 
@@ -225,16 +227,12 @@ HMENU BuildMenuBar() {
     for (const TopMenu& t : tops)
         AddItem(appendW, g_menuBar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(t.popup), t.text);
     RebuildRecentMenu(g_recentMenu);
+    g_app.menuBar = g_menuBar;
     return g_menuBar;
 }
 
 HMENU MenuBar() { return g_menuBar; }
 HMENU RecentFilesMenu() { return g_recentMenu; }
-
-void CheckMenuCommand(int id, bool checked) {
-    if (g_menuBar)
-        CheckMenuItem(g_menuBar, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
 
 void OnInitMenuPopup(HMENU popup, int position, bool windowMenu) {
     if (g_recentMenu && (popup == g_recentMenu || (position == 0 && !windowMenu))) RebuildRecentMenu(g_recentMenu);

@@ -10,7 +10,6 @@ HMENU MenuBar();
 HMENU RecentFilesMenu();
 // Adds an item through AppendMenuW when the system has it, else with the text in the ANSI code page.
 void AppendMenuText(HMENU menu, UINT flags, UINT_PTR id, const wchar_t* text);
-void CheckMenuCommand(int id, bool checked);
 void OnInitMenuPopup(HMENU popup, int position, bool windowMenu);
 void OnMenuSelect(int item, UINT flags, HMENU menu);
 // The status help of a command, empty when it has none.

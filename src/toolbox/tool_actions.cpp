@@ -77,3 +77,6 @@ static bool ApplyToolKeyResult(const ToolKeyResult& r) {
 bool ToolKey(wchar_t c) { return ApplyToolKeyResult(ToolKeyAction(&g_tools, c)); }
 
 bool ToolCtrlDigit(int d) { return ApplyToolKeyResult(ToolCtrlDigitAction(&g_tools, d, PathAnchorCount())); }
+
+void ChoosePathTool() { SetTool(ToolId::Path); }
+void ChooseFuzzySelectTool() { SetTool(ToolId::FuzzySelect); }

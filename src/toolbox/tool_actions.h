@@ -10,6 +10,9 @@
 // repainted, so that no forgotten shape stays drawn), the description shown. Choosing the current tool again
 // does nothing.
 void SetTool(ToolId tool);
+// Commands 505 and 506.
+void ChoosePathTool();
+void ChooseFuzzySelectTool();
 // The bracket keys: steps the current tool's thickness and says the new value in status part 0.
 void ChangeThickness(int delta);
 // A tool letter or size digit, already upper case; false when it means nothing for the current tool.

@@ -8,7 +8,6 @@
 #include "tools/canvas_state.h"
 #include "tools/selection.h"
 #include "tools/text_tool.h"
-#include "toolbox/shortcuts.h"
 
 CanvasState g_canvasState;
 
@@ -69,13 +68,14 @@ void DrawMarchingAnts(HDC surface, int x0, int y0, int x1, int y1, int phase, co
     });
 }
 
-static void OnKeyDown(HWND hwnd, WPARAM key, LPARAM keyData) {
+static void OnKeyDown(WPARAM key, LPARAM keyData) {
     if (key == VK_SPACE) {
         if (!g_canvasState.spaceHeld && CanPanWithSpace()) ArmSpacePan();
         return;
     }
-    if (!HandleShortcutKey(static_cast<UINT>(key), keyData, hwnd) && g_app.main)
-        SendMessageW(g_app.main, WM_KEYDOWN, key, keyData);
+    // The message loop takes the shortcuts before a key reaches here; one sent straight to the canvas goes to the
+    // main window, which takes them too.
+    if (g_app.main) SendMessageW(g_app.main, WM_KEYDOWN, key, keyData);
 }
 
 RECT CanvasVisibleContent() {
@@ -135,14 +135,14 @@ LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: OnTimer(hwnd, wParam); return 0;
     case WM_KEYDOWN:
         if (IsTextEditingActive()) break;
-        OnKeyDown(hwnd, wParam, lParam);
+        OnKeyDown(wParam, lParam);
         return 0;
     case WM_KEYUP:
         if (wParam != VK_SPACE) break;
         ReleaseSpacePan();
         return 0;
     case WM_CHAR:
-        if (!IsTextEditingActive() && HandleShortcutChar(wParam)) return 0;
+        if (!IsTextEditingActive() && g_app.main) return SendMessageW(g_app.main, WM_CHAR, wParam, lParam);
         break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: return OnControlColor(hwnd, msg, wParam, lParam);

@@ -8,7 +8,6 @@
 #include "base/app_windows.h"
 #include "base/scoped_handles.h"
 #include "shell/command_ids.h"
-#include "shell/menu_bar.h"
 #include "tools/text_core.h"
 #include "tools/text_tool.h"
 

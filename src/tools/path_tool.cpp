@@ -10,7 +10,7 @@
 #include "document/document_state.h"
 #include "document/undo_history.h"
 #include "document/view_state.h"
-#include "filters/mosaic.h"
+#include "filters/mosaic_core.h"
 #include "tools/canvas_window.h"
 #include "tools/path_core.h"
 #include "tools/pending_edits.h"
@@ -180,7 +180,10 @@ void PathMosaic(int blockSize) {
     // A polygon of 2 vertices, or one that covers no pixel, encloses nothing: the path stays, silently.
     if (!PathEnclosedArea(g_path.anchors, g_canvas.width, g_canvas.height, &box, &mask)) return;
     PushUndoSnapshot();
-    MosaicRegion(box.left, box.top, box.right - box.left, box.bottom - box.top, mask, blockSize);
+    GdiFlush();
+    MosaicPixels(CanvasPixels(),
+                 {box.left, box.top, box.right - box.left, box.bottom - box.top, mask.empty() ? nullptr : mask.data()},
+                 blockSize);
     UsePathUp();
     MarkDocumentModified();
     RepaintToolBox();

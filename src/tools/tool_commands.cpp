@@ -5,7 +5,7 @@
 #include "document/canvas_image.h"
 #include "tools/pending_edits.h"
 #include "tools/selection.h"
-#include "toolbox/tool_actions.h"
+#include "toolbox/tool_state.h"
 #include "tools/path_tool.h"
 
 void StrokePathCommand() {
@@ -26,6 +26,3 @@ void SelectAllCommand() {
     RepaintToolBox();
     CreateSelection(0, 0, g_canvas.width, g_canvas.height);
 }
-
-void ChoosePathTool() { SetTool(ToolId::Path); }
-void ChooseFuzzySelectTool() { SetTool(ToolId::FuzzySelect); }

@@ -7,6 +7,3 @@ void StrokePathCommand();
 void ClearSelectionCommand();
 // Command 207: the Select tool, set without the side effects of a tool change, and the whole picture selected.
 void SelectAllCommand();
-// Commands 505 and 506.
-void ChoosePathTool();
-void ChooseFuzzySelectTool();

@@ -7,7 +7,7 @@
 
 #include <new>
 
-#include "shell/app.h"
+#include "capture/snip_window.h"
 #include "shell/dialog_frame.h"
 #include "base/app_windows.h"
 #include "update/update_core.h"
