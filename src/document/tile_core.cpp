@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "document/undo_core.h"
 
@@ -26,27 +28,62 @@ TileBox BoxOf(const TileGrid& g, uint32_t index) {
 
 } // namespace
 
-bool ChangedTiles(const uint32_t* a, const uint32_t* b, int width, int height, std::vector<uint32_t>* tiles) {
-    const TileGrid g = TileGridOf(width, height);
-    std::vector<uint32_t> out;
-    const size_t stride = static_cast<size_t>(width);
-    try {
-        for (int band = 0; band < g.rows; ++band) {
-            const int y0 = band * kTileSide, rows = std::min(kTileSide, height - y0);
-            const size_t offset = static_cast<size_t>(y0) * stride;
-            // A band of whole rows is one block of memory: most of the picture is passed in one comparison.
-            if (std::memcmp(a + offset, b + offset, static_cast<size_t>(rows) * stride * 4) == 0) continue;
-            for (int col = 0; col < g.columns; ++col) {
-                const int x0 = col * kTileSide, w = std::min(kTileSide, width - x0);
-                for (int r = 0; r < rows; ++r) {
-                    const size_t at = offset + static_cast<size_t>(r) * stride + static_cast<size_t>(x0);
-                    if (std::memcmp(a + at, b + at, static_cast<size_t>(w) * 4) != 0) {
-                        out.push_back(static_cast<uint32_t>(band) * static_cast<uint32_t>(g.columns) +
-                                      static_cast<uint32_t>(col));
-                        break;
-                    }
+namespace {
+
+// The changed tiles of bands first..last-1, in order, appended to out. Throws std::bad_alloc.
+void ChangedTilesOfBands(const uint32_t* a, const uint32_t* b, const TileGrid& g, int first, int last,
+                         std::vector<uint32_t>* out) {
+    const size_t stride = static_cast<size_t>(g.width);
+    for (int band = first; band < last; ++band) {
+        const int y0 = band * kTileSide, rows = std::min(kTileSide, g.height - y0);
+        const size_t offset = static_cast<size_t>(y0) * stride;
+        // A band of whole rows is one block of memory: most of the picture is passed in one comparison.
+        if (std::memcmp(a + offset, b + offset, static_cast<size_t>(rows) * stride * 4) == 0) continue;
+        for (int col = 0; col < g.columns; ++col) {
+            const int x0 = col * kTileSide, w = std::min(kTileSide, g.width - x0);
+            for (int r = 0; r < rows; ++r) {
+                const size_t at = offset + static_cast<size_t>(r) * stride + static_cast<size_t>(x0);
+                if (std::memcmp(a + at, b + at, static_cast<size_t>(w) * 4) != 0) {
+                    out->push_back(static_cast<uint32_t>(band) * static_cast<uint32_t>(g.columns) +
+                                   static_cast<uint32_t>(col));
+                    break;
                 }
             }
+        }
+    }
+}
+
+// From this many pixels on, a second thread compares the lower half of the bands: one thread alone does not
+// reach what the memory can deliver, and a starting thread costs far less than comparing a picture this big.
+constexpr int64_t kPixelsForTwoThreads = int64_t{16} << 20;
+
+} // namespace
+
+bool ChangedTiles(const uint32_t* a, const uint32_t* b, int width, int height, std::vector<uint32_t>* tiles) {
+    const TileGrid g = TileGridOf(width, height);
+    std::vector<uint32_t> out, second;
+    try {
+        const int mid = g.rows / 2;
+        std::thread helper;
+        bool helperFailed = false;
+        if (static_cast<int64_t>(width) * height >= kPixelsForTwoThreads && std::thread::hardware_concurrency() > 1) {
+            try {
+                helper = std::thread([&] {
+                    try {
+                        ChangedTilesOfBands(a, b, g, mid, g.rows, &second);
+                    } catch (const std::bad_alloc&) {
+                        helperFailed = true;
+                    }
+                });
+            } catch (const std::system_error&) {
+                // No thread to be had: the one here compares everything.
+            }
+        }
+        ChangedTilesOfBands(a, b, g, 0, helper.joinable() ? mid : g.rows, &out);
+        if (helper.joinable()) {
+            helper.join();
+            if (helperFailed) return false;
+            out.insert(out.end(), second.begin(), second.end());
         }
     } catch (const std::bad_alloc&) {
         return false;

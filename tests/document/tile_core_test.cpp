@@ -41,6 +41,27 @@ TEST(TileDiff, OnePixelChangedInEachCornerAndEdgeTileGivesExactlyThatTile) {
     EXPECT_EQ(tiles, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5})) << "every tile";
 }
 
+// A picture big enough that two threads share the comparison, changed on both sides of where they split and at
+// the last band: every changed tile is found, in order.
+TEST(TileDiff, ABigPictureComparedByTwoThreadsGivesEveryChangedTileInOrder) {
+    const int w = 4100, h = 4100; // 65 x 65 tiles, 16.8 million pixels
+    std::vector<uint32_t> a(static_cast<size_t>(w) * h, 0xFFFFFFFFu);
+    std::vector<uint32_t> b = a;
+    const int columns = 65;
+    struct Change {
+        int x, y;
+    } changes[] = {{0, 0}, {4099, 2047}, {5, 2048}, {2100, 2111}, {64, 2112}, {4099, 4099}};
+    std::vector<uint32_t> expected;
+    for (const Change& c : changes) {
+        b[static_cast<size_t>(c.y) * w + c.x] = 0xFF000000u;
+        expected.push_back(static_cast<uint32_t>((c.y / 64) * columns + c.x / 64));
+    }
+    std::sort(expected.begin(), expected.end());
+    std::vector<uint32_t> tiles;
+    ASSERT_TRUE(ChangedTiles(a.data(), b.data(), w, h, &tiles));
+    EXPECT_EQ(tiles, expected);
+}
+
 TEST(TileDiff, PackAndUnpackMoveExactlyTheTilesCutShortAtTheEdges) {
     const int w = 70, h = 65;
     const TileGrid g = TileGridOf(w, h);
