@@ -73,22 +73,7 @@ bool FloatCapture(const uint32_t* topDown, int width, int height) {
 bool PutCaptureOnClipboard(const uint32_t* topDown, int width, int height, HDC source, int sourceX, int sourceY) {
     HGLOBAL dib = MakeCaptureDib(topDown, width, height);
     HBITMAP bitmap = MakeCaptureBitmap(width, height, source, sourceX, sourceY);
-    bool stored = false;
-    if (OpenClipboardPatiently()) {
-        EmptyClipboard();
-        if (dib && SetClipboardData(CF_DIB, dib)) {
-            dib = nullptr; // the clipboard owns it now
-            stored = true;
-        }
-        if (bitmap && SetClipboardData(CF_BITMAP, bitmap)) {
-            bitmap = nullptr;
-            stored = true;
-        }
-        CloseClipboard();
-    }
-    if (dib) GlobalFree(dib);
-    if (bitmap) DeleteObject(bitmap);
-    return stored;
+    return StoreImageOnClipboard(dib, bitmap);
 }
 
 bool PutCaptureInPicture(const uint32_t* topDown, int width, int height) {

@@ -91,12 +91,7 @@ bool OpenClipboardPatiently() {
     return false;
 }
 
-bool CopyToClipboard() {
-    GdiFlush();
-    const CopySource c = SourceOfCopy();
-    if (c.width < 1 || c.height < 1) return false;
-    HGLOBAL dib = MakeDibBlock(c);
-    HBITMAP bitmap = MakeScreenBitmap(c);
+bool StoreImageOnClipboard(HGLOBAL dib, HBITMAP bitmap) {
     bool stored = false;
     if (OpenClipboardPatiently()) {
         EmptyClipboard();
@@ -112,6 +107,16 @@ bool CopyToClipboard() {
     }
     if (dib) GlobalFree(dib);
     if (bitmap) DeleteObject(bitmap);
+    return stored;
+}
+
+bool CopyToClipboard() {
+    GdiFlush();
+    const CopySource c = SourceOfCopy();
+    if (c.width < 1 || c.height < 1) return false;
+    HGLOBAL dib = MakeDibBlock(c);
+    HBITMAP bitmap = MakeScreenBitmap(c);
+    const bool stored = StoreImageOnClipboard(dib, bitmap);
     if (!stored) SetStatusText(kStatusMessage, kClipboardBusy);
     return stored;
 }

@@ -15,6 +15,9 @@ void PasteFromClipboard();
 
 // Opens the clipboard for the main window, trying for about 100 ms while another program holds it.
 [[nodiscard]] bool OpenClipboardPatiently();
+// Empties the clipboard and puts a packed DIB and a bitmap on it, taking both (either may be null); what the
+// clipboard does not take is freed. True when it took at least one.
+bool StoreImageOnClipboard(HGLOBAL dib, HBITMAP bitmap);
 // A bitmap's pixels as width x height opaque bottom-up words; false (and a status text for a refused size)
 // when it cannot be read.
 [[nodiscard]] bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>* pixels, int* width, int* height);
