@@ -21,7 +21,7 @@ TEST(ToolBoxCore, ButtonGridMapsEveryPixelToItsTool) {
     EXPECT_EQ(ToolButtonAt(52, 227), 17);
 }
 
-// A band's last pixels must not run an index past its table (F-5.2-1), and the gap rows change nothing.
+// A band's last pixels must not run an index past its table and the gap rows change nothing.
 TEST(ToolBoxCore, ShortBandsClampToTheirTablesAndIgnoreTheGap) {
     struct Case {
         ToolId tool;
