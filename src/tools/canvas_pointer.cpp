@@ -238,10 +238,18 @@ void OnCanvasButtonUp(HWND hwnd, int x, int y, WPARAM keys) {
     Repaint(hwnd);
 }
 
-void OnCanvasDoubleClick(HWND hwnd) {
+// The system sends the second press of a quick double click as this message instead of a button-down. A tool
+// without a double-click action takes it as the press it also is, or every other of a run of quick dots would be
+// lost; but not when the first press changed the tool (the colour picker), which would draw with the tool that
+// was not clicked.
+void OnCanvasDoubleClick(HWND hwnd, int x, int y) {
     ResetRightClicks(&g_canvasState.rightClicks);
     const ToolRow& row = ToolRowOf(g_tools.currentTool);
-    if (row.doubleClick && row.doubleClick()) Repaint(hwnd);
+    if (row.doubleClick) {
+        if (row.doubleClick()) Repaint(hwnd);
+    } else if (g_canvasState.dragTool == g_tools.currentTool) {
+        OnCanvasButtonDown(hwnd, MouseButton::Left, x, y);
+    }
 }
 
 // Moves and resizes end where they are; shapes are simply not drawn, as if the drag never happened, and a

@@ -39,7 +39,7 @@ void OnCanvasButtonDown(HWND hwnd, MouseButton button, int x, int y);
 void OnCanvasButtonUp(HWND hwnd, int x, int y, WPARAM keys);
 // kToolTimer: the row of the tool whose drag goes on.
 void OnCanvasToolTimer(HWND hwnd);
-void OnCanvasDoubleClick(HWND hwnd);
+void OnCanvasDoubleClick(HWND hwnd, int x, int y);
 void OnCanvasWheel(HWND hwnd, int delta, WPARAM keys, int screenX, int screenY);
 void OnCanvasHorizontalWheel(HWND hwnd, int delta);
 void OnCanvasSetCursor(HWND hwnd);

@@ -156,7 +156,7 @@ LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP: OnCanvasButtonUp(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam); return 0;
-    case WM_LBUTTONDBLCLK: OnCanvasDoubleClick(hwnd); return 0;
+    case WM_LBUTTONDBLCLK: OnCanvasDoubleClick(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_MOUSEWHEEL:
         OnCanvasWheel(hwnd, GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam), GET_X_LPARAM(lParam),
                       GET_Y_LPARAM(lParam));

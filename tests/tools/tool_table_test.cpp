@@ -10,8 +10,10 @@
 #include "base/status_text.h"
 #include "document/canvas_image.h"
 #include "document/undo_history.h"
+#include "document/view_state.h"
 #include "support/app_fixture.h"
 #include "tools/shape_tools.h"
+#include "tools/tool_row.h"
 #include "toolbox/tool_actions.h"
 
 namespace {
@@ -45,7 +47,7 @@ COLORREF Screen(int x, int y) {
 
 void Key(UINT vk) { Post(g_app.canvas, WM_KEYDOWN, vk, 0x00010001); }
 
-TEST_F(ToolTable, WithoutADragNoToolsMoveReleaseCancelOrDoubleClickChangesAnything) {
+TEST_F(ToolTable, WithoutADragNoToolsMoveReleaseCancelOrOwnDoubleClickChangesAnything) {
     for (int k = 0; k < kToolCount; ++k) {
         SCOPED_TRACE(testing::Message() << "tool " << k);
         SetTool(static_cast<ToolId>(k));
@@ -59,13 +61,42 @@ TEST_F(ToolTable, WithoutADragNoToolsMoveReleaseCancelOrDoubleClickChangesAnythi
         Post(g_app.canvas, WM_LBUTTONUP, 0, MAKELPARAM(200, 150));
         Post(g_app.canvas, WM_RBUTTONUP, 0, MAKELPARAM(210, 160));
         Post(g_app.canvas, WM_CANCELMODE);
-        Post(g_app.canvas, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 150));
-        Post(g_app.canvas, WM_LBUTTONUP, 0, MAKELPARAM(200, 150));
+        if (ToolRowOf(static_cast<ToolId>(k)).doubleClick) { // the others take a double click as a press
+            Post(g_app.canvas, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 150));
+            Post(g_app.canvas, WM_LBUTTONUP, 0, MAKELPARAM(200, 150));
+        }
         EXPECT_TRUE(PictureBytes() == before);
         EXPECT_EQ(g_undo.undo.size(), depth);
         EXPECT_EQ(GetStatusText(kStatusDrag), L"3 x 4");
         EXPECT_EQ(static_cast<int>(g_tools.currentTool), k);
     }
+}
+
+// The second press of a quick double click arrives as WM_LBUTTONDBLCLK, not as a button-down.
+void QuickDoubleClick(int x1, int x2, int y) {
+    Post(g_app.canvas, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y));
+    Post(g_app.canvas, WM_LBUTTONUP, 0, MAKELPARAM(x1, y));
+    Post(g_app.canvas, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x2, y));
+    Post(g_app.canvas, WM_LBUTTONUP, 0, MAKELPARAM(x2, y));
+}
+
+TEST_F(ToolTable, TheSecondPressOfAQuickDoubleClickDrawsButNotAfterThePickerChangedTheTool) {
+    FreshWhitePicture();
+    SetTool(ToolId::Pencil);
+    g_colors.foreground = RGB(255, 0, 0);
+    const size_t depth = g_undo.undo.size();
+    QuickDoubleClick(100, 102, 100);
+    EXPECT_EQ(CountPixelsOtherThan(0xFFFFFF), 2);
+    const PicturePoint second = ClientToPicture(102, 100);
+    EXPECT_EQ(PictureRgb(second.x, second.y), 0xFF0000u);
+    EXPECT_EQ(g_undo.undo.size(), depth + 2) << "one level a dot";
+
+    SetTool(ToolId::PickColor); // picks white and goes back to the pencil at the first press
+    QuickDoubleClick(200, 202, 200);
+    EXPECT_EQ(static_cast<int>(g_tools.currentTool), static_cast<int>(ToolId::Pencil));
+    EXPECT_EQ(g_colors.foreground, RGB(255, 255, 255));
+    EXPECT_EQ(CountPixelsOtherThan(0xFFFFFF), 2);
+    EXPECT_EQ(g_undo.undo.size(), depth + 2);
 }
 
 TEST_F(ToolTable, AShapeForgottenWhileItsButtonIsHeldAddsNothingAtTheRelease) {
