@@ -29,22 +29,8 @@ void OnOk(HWND dialog) {
     ReportResizeFailure(r, w, h);
 }
 
-void OnCommand(HWND dialog, int id) {
-    if (id == IDOK) {
-        OnOk(dialog);
-        CloseDialog(dialog);
-    } else if (id == IDCANCEL) {
-        CloseDialog(dialog);
-    }
-}
-
 LRESULT CALLBACK AttributesProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_COMMAND: OnCommand(hwnd, LOWORD(wParam)); return 0;
-    case WM_CLOSE: CloseDialog(hwnd); return 0;
-    case WM_DESTROY: OnDialogDestroyed(hwnd); return 0;
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    return OkCancelDialogMessage(hwnd, msg, wParam, lParam, OnOk);
 }
 
 } // namespace

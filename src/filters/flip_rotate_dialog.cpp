@@ -20,22 +20,8 @@ void RunChoice(HWND dialog) {
     FlipHorizontal();
 }
 
-void OnCommand(HWND dialog, int id) {
-    if (id == IDOK) {
-        RunChoice(dialog);
-        CloseDialog(dialog);
-    } else if (id == IDCANCEL) {
-        CloseDialog(dialog);
-    }
-}
-
 LRESULT CALLBACK FlipRotateProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_COMMAND: OnCommand(hwnd, LOWORD(wParam)); return 0;
-    case WM_CLOSE: CloseDialog(hwnd); return 0;
-    case WM_DESTROY: OnDialogDestroyed(hwnd); return 0;
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    return OkCancelDialogMessage(hwnd, msg, wParam, lParam, RunChoice);
 }
 
 } // namespace

@@ -216,6 +216,18 @@ void OnDialogDestroyed(HWND dialog) {
     RestoreOwnerWindow(owner);
 }
 
+LRESULT OkCancelDialogMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, void (*onOk)(HWND dialog)) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) onOk(dialog);
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) CloseDialog(dialog);
+        return 0;
+    case WM_CLOSE: CloseDialog(dialog); return 0;
+    case WM_DESTROY: OnDialogDestroyed(dialog); return 0;
+    default: return DefWindowProcW(dialog, msg, wParam, lParam);
+    }
+}
+
 void RestoreOwnerWindow(HWND w) {
     ReleaseCapture();
     if (!g_modalFrames.empty()) {

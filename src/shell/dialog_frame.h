@@ -76,6 +76,10 @@ void CloseDialog(HWND dialog);
 // one gives activation back to its owner.
 void OnDialogDestroyed(HWND dialog);
 
+// The whole message handling of a dialog whose only commands are OK and Cancel: OK runs onOk first, then both
+// close the dialog, as WM_CLOSE does.
+LRESULT OkCancelDialogMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, void (*onOk)(HWND dialog));
+
 // Gives activation and focus back to w (the main window when w is null or gone) after a dialog or message box.
 // While a modal dialog runs it enables nothing and activates the top modal dialog instead.
 void RestoreOwnerWindow(HWND w);
