@@ -38,6 +38,18 @@ static ToolPointer PointerOfDrag(HWND hwnd, POINT client) {
             s.pointer, client,     s.shiftHeld,  static_cast<DWORD>(GetMessageTime())};
 }
 
+LPCSTR HandleCursor(int handle) {
+    switch (handle) {
+    case 1:
+    case 5: return IDC_SIZENWSE;
+    case 2:
+    case 6: return IDC_SIZENS;
+    case 3:
+    case 7: return IDC_SIZENESW;
+    default: return IDC_SIZEWE;
+    }
+}
+
 void EndCanvasDrag() {
     CanvasState& s = g_canvasState;
     if (!s.dragging) return;

@@ -17,6 +17,9 @@ void EndCanvasDrag();
 // The button of the drag in progress or of the last one, kept after its release (the path's stroke colour).
 MouseButton LastCanvasDragButton();
 
+// The sizing cursor of handle 1..8 (clockwise from the top-left) on a selection's or a text box's frame.
+LPCSTR HandleCursor(int handle);
+
 // Space panning, shared with the message loop.
 // Whether the Space key may arm panning now: no text box open, and the focus on none of the program's
 // windows but the main window, its children and their descendants.

@@ -132,18 +132,6 @@ static void SelectionCancel() {
     SetStatusText(kStatusDrag, L"");
 }
 
-static LPCSTR HandleCursor(int handle) {
-    switch (handle) {
-    case 1:
-    case 5: return IDC_SIZENWSE;
-    case 2:
-    case 6: return IDC_SIZENS;
-    case 3:
-    case 7: return IDC_SIZENESW;
-    default: return IDC_SIZEWE;
-    }
-}
-
 static LPCSTR SelectionCursor(const PendingPress& p, bool dragging) {
     const FloatingSelection& s = g_selection;
     if (!s.active) return nullptr;

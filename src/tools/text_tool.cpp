@@ -196,18 +196,6 @@ bool TextEditColors(HDC dc, HWND control, HBRUSH* brush) {
 
 // The box's frame: moves and resizes by the border band and the eight handles, left button only.
 
-static LPCSTR HandleCursor(int handle) {
-    switch (handle) {
-    case 1:
-    case 5: return IDC_SIZENWSE;
-    case 2:
-    case 6: return IDC_SIZENS;
-    case 3:
-    case 7: return IDC_SIZENESW;
-    default: return IDC_SIZEWE;
-    }
-}
-
 LPCSTR TextBoxCursorAt(POINT content) {
     if (!g_textBox.open) return nullptr;
     if (const int h = HitTextBoxHandle(g_textBox.rect, g_view.zoom, content.x, content.y)) return HandleCursor(h);
