@@ -58,13 +58,13 @@ def substitute(text):
 
 
 def body_of(route):
-    spec = route.get('body', {'text': ''})
-    if 'file' in spec:
-        with open(os.path.join(FOLDER, spec['file']), 'rb') as f:
+    body = route.get('body', {'text': ''})
+    if 'file' in body:
+        with open(os.path.join(FOLDER, body['file']), 'rb') as f:
             return f.read()
-    if 'fill' in spec:
-        return (spec['fill'].encode() * spec['size'])[:spec['size']]
-    text = substitute(spec['text'])
+    if 'fill' in body:
+        return (body['fill'].encode() * body['size'])[:body['size']]
+    text = substitute(body['text'])
     while '@SHA256:' in text:
         start = text.index('@SHA256:')
         end = text.index('@', start + 1)
