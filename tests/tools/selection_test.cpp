@@ -23,10 +23,11 @@ namespace {
 
 constexpr uint32_t kBlue = 0x0000FFu;
 
-// Every picture pixel distinct: red = x / 3, green = y / 2, blue = 77 + x % 3 (never pure blue 255).
+// Every pixel of a picture up to 768 x 512 distinct: red = x / 3, green = y / 2, blue = 77 + x % 3 + 3 * (y % 2)
+// (never pure blue 255).
 uint32_t Pattern(int x, int y) {
     return 0xFF000000u | static_cast<uint32_t>(x / 3 % 256) << 16 | static_cast<uint32_t>(y / 2 % 256) << 8 |
-           static_cast<uint32_t>(77 + x % 3);
+           static_cast<uint32_t>(77 + x % 3 + 3 * (y % 2));
 }
 
 class Selections : public AppFixture {
