@@ -1,13 +1,6 @@
 #include "base/gdiplus_api.h"
 
-namespace {
-
-template <class Fn> bool Resolve(HMODULE module, const char* name, Fn* fn) {
-    *fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    return *fn != nullptr;
-}
-
-} // namespace
+#include "base/proc_lookup.h"
 
 GdiplusApi::~GdiplusApi() { Unload(); }
 
@@ -15,17 +8,18 @@ GdiplusLoad GdiplusApi::Load() {
     Unload();
     module_ = LoadLibraryA("gdiplus.dll");
     if (!module_) return GdiplusLoad::Missing;
-    const bool all = Resolve(module_, "GdiplusStartup", &Startup) && Resolve(module_, "GdiplusShutdown", &Shutdown) &&
-                     Resolve(module_, "GdipCreateBitmapFromStream", &CreateBitmapFromStream) &&
-                     Resolve(module_, "GdipCreateHBITMAPFromBitmap", &CreateHBITMAPFromBitmap) &&
-                     Resolve(module_, "GdipCreateBitmapFromScan0", &CreateBitmapFromScan0) &&
-                     Resolve(module_, "GdipDisposeImage", &DisposeImage) &&
-                     Resolve(module_, "GdipGetImageWidth", &GetImageWidth) &&
-                     Resolve(module_, "GdipGetImageHeight", &GetImageHeight) &&
-                     Resolve(module_, "GdipSetImagePalette", &SetImagePalette) &&
-                     Resolve(module_, "GdipSaveImageToFile", &SaveImageToFile) &&
-                     Resolve(module_, "GdipGetImageEncodersSize", &GetImageEncodersSize) &&
-                     Resolve(module_, "GdipGetImageEncoders", &GetImageEncoders);
+    const bool all = ResolveProc(module_, "GdiplusStartup", &Startup) &&
+                     ResolveProc(module_, "GdiplusShutdown", &Shutdown) &&
+                     ResolveProc(module_, "GdipCreateBitmapFromStream", &CreateBitmapFromStream) &&
+                     ResolveProc(module_, "GdipCreateHBITMAPFromBitmap", &CreateHBITMAPFromBitmap) &&
+                     ResolveProc(module_, "GdipCreateBitmapFromScan0", &CreateBitmapFromScan0) &&
+                     ResolveProc(module_, "GdipDisposeImage", &DisposeImage) &&
+                     ResolveProc(module_, "GdipGetImageWidth", &GetImageWidth) &&
+                     ResolveProc(module_, "GdipGetImageHeight", &GetImageHeight) &&
+                     ResolveProc(module_, "GdipSetImagePalette", &SetImagePalette) &&
+                     ResolveProc(module_, "GdipSaveImageToFile", &SaveImageToFile) &&
+                     ResolveProc(module_, "GdipGetImageEncodersSize", &GetImageEncodersSize) &&
+                     ResolveProc(module_, "GdipGetImageEncoders", &GetImageEncoders);
     if (all) return GdiplusLoad::Loaded;
     Unload();
     return GdiplusLoad::Incomplete;

@@ -1,18 +1,16 @@
 #include "base/loaders.h"
 
+#include "base/proc_lookup.h"
+
 ImeLookup g_imeLookup;
 Msimg32Lookup g_msimg32Lookup;
-
-template <class Fn> static Fn Lookup(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
 
 const ImeApi& LoadImeApi() {
     if (!g_imeLookup.done) {
         g_imeLookup.done = true;
         HMODULE imm = GetModuleHandleA(g_imeLookup.library);
         if (!imm) imm = LoadLibraryA(g_imeLookup.library);
-        g_imeLookup.api.getVirtualKey = Lookup<decltype(&ImmGetVirtualKey)>(imm, "ImmGetVirtualKey");
+        g_imeLookup.api.getVirtualKey = LookupProc<decltype(&ImmGetVirtualKey)>(imm, "ImmGetVirtualKey");
     }
     return g_imeLookup.api;
 }
@@ -20,10 +18,10 @@ const ImeApi& LoadImeApi() {
 const TrackMouseApi& LoadTrackMouseApi() {
     static const TrackMouseApi api = [] {
         TrackMouseApi a;
-        a.trackMouseEvent = Lookup<decltype(&TrackMouseEvent)>(GetModuleHandleW(L"user32.dll"), "TrackMouseEvent");
+        a.trackMouseEvent = LookupProc<decltype(&TrackMouseEvent)>(GetModuleHandleW(L"user32.dll"), "TrackMouseEvent");
         if (!a.trackMouseEvent)
             a.trackMouseEvent =
-                Lookup<decltype(&TrackMouseEvent)>(GetModuleHandleW(L"comctl32.dll"), "_TrackMouseEvent");
+                LookupProc<decltype(&TrackMouseEvent)>(GetModuleHandleW(L"comctl32.dll"), "_TrackMouseEvent");
         return a;
     }();
     return api;
@@ -34,7 +32,7 @@ const Msimg32Api& LoadMsimg32Api() {
         g_msimg32Lookup.done = true;
         // Kept for the run once found: every paint of a transparent selection needs it.
         HMODULE module = LoadLibraryA(g_msimg32Lookup.library);
-        g_msimg32Lookup.api.transparentBlt = Lookup<decltype(&TransparentBlt)>(module, "TransparentBlt");
+        g_msimg32Lookup.api.transparentBlt = LookupProc<decltype(&TransparentBlt)>(module, "TransparentBlt");
     }
     return g_msimg32Lookup.api;
 }
@@ -43,9 +41,9 @@ const CommonDialogApi& LoadCommonDialogApi() {
     static const CommonDialogApi api = [] {
         CommonDialogApi a;
         HMODULE module = LoadLibraryA("comdlg32.dll");
-        a.getOpenFileName = Lookup<decltype(&GetOpenFileNameW)>(module, "GetOpenFileNameW");
-        a.getSaveFileName = Lookup<decltype(&GetSaveFileNameW)>(module, "GetSaveFileNameW");
-        a.chooseColor = Lookup<decltype(&ChooseColorW)>(module, "ChooseColorW");
+        a.getOpenFileName = LookupProc<decltype(&GetOpenFileNameW)>(module, "GetOpenFileNameW");
+        a.getSaveFileName = LookupProc<decltype(&GetSaveFileNameW)>(module, "GetSaveFileNameW");
+        a.chooseColor = LookupProc<decltype(&ChooseColorW)>(module, "ChooseColorW");
         return a;
     }();
     return api;
@@ -55,8 +53,8 @@ const DataProtectionApi& LoadDataProtectionApi() {
     static const DataProtectionApi api = [] {
         DataProtectionApi a;
         HMODULE module = LoadLibraryA("crypt32.dll");
-        a.protectData = Lookup<decltype(&CryptProtectData)>(module, "CryptProtectData");
-        a.unprotectData = Lookup<decltype(&CryptUnprotectData)>(module, "CryptUnprotectData");
+        a.protectData = LookupProc<decltype(&CryptProtectData)>(module, "CryptProtectData");
+        a.unprotectData = LookupProc<decltype(&CryptUnprotectData)>(module, "CryptUnprotectData");
         return a;
     }();
     return api;

@@ -1,13 +1,6 @@
 #include "base/wininet_api.h"
 
-namespace {
-
-template <class Fn> bool Resolve(HMODULE module, const char* name, Fn* fn) {
-    *fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    return *fn != nullptr;
-}
-
-} // namespace
+#include "base/proc_lookup.h"
 
 WinInetApi::~WinInetApi() { Unload(); }
 
@@ -15,12 +8,12 @@ bool WinInetApi::Load() {
     Unload();
     module_ = LoadLibraryA("wininet.dll");
     if (!module_) return false;
-    const bool all = Resolve(module_, "InternetOpenA", &InternetOpenA) &&
-                     Resolve(module_, "InternetOpenUrlA", &InternetOpenUrlA) &&
-                     Resolve(module_, "InternetReadFile", &InternetReadFile) &&
-                     Resolve(module_, "InternetCloseHandle", &InternetCloseHandle) &&
-                     Resolve(module_, "HttpQueryInfoA", &HttpQueryInfoA) &&
-                     Resolve(module_, "InternetSetOptionA", &InternetSetOptionA);
+    const bool all = ResolveProc(module_, "InternetOpenA", &InternetOpenA) &&
+                     ResolveProc(module_, "InternetOpenUrlA", &InternetOpenUrlA) &&
+                     ResolveProc(module_, "InternetReadFile", &InternetReadFile) &&
+                     ResolveProc(module_, "InternetCloseHandle", &InternetCloseHandle) &&
+                     ResolveProc(module_, "HttpQueryInfoA", &HttpQueryInfoA) &&
+                     ResolveProc(module_, "InternetSetOptionA", &InternetSetOptionA);
     if (!all) Unload();
     return all;
 }

@@ -1,6 +1,7 @@
 #include "shell/menu_bar.h"
 
 #include "base/app_windows.h"
+#include "base/proc_lookup.h"
 
 #include <cstdio>
 #include <iterator>
@@ -173,11 +174,7 @@ constexpr HelpText kHelpTexts[] = {
 // Menu texts go through AppendMenuW when the system has it, else through the ANSI call.
 using AppendMenuWFn = BOOL(WINAPI*)(HMENU, UINT, UINT_PTR, LPCWSTR);
 
-AppendMenuWFn LookUpAppendMenuW() {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<AppendMenuWFn>(reinterpret_cast<void*>(GetProcAddress(user32, "AppendMenuW")))
-                  : nullptr;
-}
+AppendMenuWFn LookUpAppendMenuW() { return LookupProc<AppendMenuWFn>(GetModuleHandleW(L"user32.dll"), "AppendMenuW"); }
 
 void AddItem(AppendMenuWFn appendW, HMENU menu, UINT flags, UINT_PTR id, const wchar_t* text) {
     if (appendW && appendW(menu, flags, id, text)) return;
