@@ -15,42 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "sftp/client_stand_in.h"
+
 namespace {
-
-std::string Utf8(const std::wstring& s) {
-    if (s.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring Wide(const std::string& s) {
-    if (s.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-    return out;
-}
-
-std::wstring Env(const wchar_t* name) {
-    wchar_t buf[4096] = {};
-    const DWORD n = GetEnvironmentVariableW(name, buf, 4096);
-    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring();
-}
-
-bool ReadWhole(const std::wstring& path, std::string* bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    char buf[65536];
-    DWORD got = 0;
-    bytes->clear();
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
-        bytes->append(buf, got);
-    CloseHandle(h);
-    return true;
-}
 
 std::string HandleType(DWORD which) {
     HANDLE h = GetStdHandle(which);
@@ -88,17 +55,9 @@ void Record(std::string* log, const char* key, const std::string& value) {
     *log += std::string(key) + " " + std::to_string(value.size()) + "\n" + value + "\n";
 }
 
-// The first double-quoted word after "put " in the script: the local picture.
-std::string PutLocalPath(const std::string& script) {
-    const size_t put = script.find("put \"");
-    if (put == std::string::npos) return {};
-    const size_t end = script.find('"', put + 5);
-    return end == std::string::npos ? std::string() : script.substr(put + 5, end - put - 5);
-}
-
 std::string LocalState(const std::wstring& path) {
     std::string bytes;
-    return ReadWhole(path, &bytes) ? std::to_string(bytes.size()) : "missing";
+    return ReadFileBytes(path, &bytes) ? std::to_string(bytes.size()) : "missing";
 }
 
 std::wstring RemoteName(const std::string& script, const std::vector<std::wstring>& args) {
@@ -160,8 +119,8 @@ int wmain() {
     std::string script;
     for (size_t i = 0; i + 1 < args.size(); ++i) {
         std::string bytes;
-        if (args[i] == L"-b" && ReadWhole(args[i + 1], &script)) Record(&log, "script", script);
-        if (args[i] == L"-pwfile" && ReadWhole(args[i + 1], &bytes)) Record(&log, "pwfile", bytes);
+        if (args[i] == L"-b" && ReadFileBytes(args[i + 1], &script)) Record(&log, "script", script);
+        if (args[i] == L"-pwfile" && ReadFileBytes(args[i + 1], &bytes)) Record(&log, "pwfile", bytes);
         if (args[i] == L"--" && i + 2 < args.size()) Record(&log, "local", LocalState(args[i + 1]));
     }
     if (!script.empty()) Record(&log, "local", LocalState(Wide(PutLocalPath(script))));

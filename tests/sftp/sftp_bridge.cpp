@@ -15,44 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "sftp/client_stand_in.h"
+
 namespace {
 
 using UnixNameFn = char*(CDECL*)(LPCWSTR);
-
-std::wstring Env(const wchar_t* name) {
-    wchar_t buf[4096] = {};
-    const DWORD n = GetEnvironmentVariableW(name, buf, 4096);
-    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring();
-}
-
-std::string Utf8(const std::wstring& s) {
-    if (s.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring Wide(const std::string& s) {
-    if (s.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-    return out;
-}
-
-bool ReadFileBytes(const std::wstring& path, std::string* out) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    char buf[65536];
-    DWORD got = 0;
-    out->clear();
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
-        out->append(buf, got);
-    CloseHandle(h);
-    return true;
-}
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes, bool append = false) {
     HANDLE h = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -84,13 +51,6 @@ std::string ShellQuote(const std::string& s) {
     for (char c : s)
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
-}
-
-// The first double-quoted word after "put ": the local picture.
-std::string PutLocalPath(const std::string& script) {
-    const size_t put = script.find("put \"");
-    const size_t end = put == std::string::npos ? put : script.find('"', put + 5);
-    return end == std::string::npos ? std::string() : script.substr(put + 5, end - put - 5);
 }
 
 // The script with CRs removed and the put line's local picture named by its Unix path.
