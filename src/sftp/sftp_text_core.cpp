@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "files/file_core.h"
+
 namespace {
 
 bool IsWordSeparator(wchar_t c) {
@@ -68,8 +70,7 @@ std::wstring ReplaceUploadExtension(std::wstring_view name, int formatIndex) {
 }
 
 std::wstring MakeUploadFileNameFrom(std::wstring_view documentPath, const LocalTime& t, int formatIndex) {
-    const size_t slash = documentPath.find_last_of(L"\\/");
-    const std::wstring_view last = slash == std::wstring_view::npos ? documentPath : documentPath.substr(slash + 1);
+    const std::wstring_view last = FileNamePart(documentPath);
     if (!last.empty() && last.size() < 120) return ReplaceUploadExtension(last, formatIndex);
     wchar_t stamp[64];
     std::swprintf(stamp, 64, L"kolvex_%04d%02d%02d_%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
