@@ -209,7 +209,7 @@ TEST_F(Files, SaveAsOffersTheDocumentsNameAndFormatAndAddsTheChosenExtension) {
     s_filter = 2;
     EXPECT_TRUE(SaveDocumentAs(g_app.main));
     s_filter = 0;
-    EXPECT_TRUE(Exists(Path(L"chosen.png")));
+    EXPECT_TRUE(FileExists(Path(L"chosen.png")));
     EXPECT_EQ(MainCaption(), Path(L"chosen.png") + L" - Kolvex");
     s_answer.clear();
     (void)SaveDocumentAs(g_app.main);
@@ -237,8 +237,8 @@ TEST_F(Files, SaveOfANameThatCannotBeWrittenAsItsFormatAsksForANewOne) {
     // A typed name of a format the program cannot write gets the filter's extension too.
     s_answer = Path(L"again.tif");
     Post(g_app.main, WM_COMMAND, 104);
-    EXPECT_FALSE(Exists(Path(L"again.tif")));
-    EXPECT_TRUE(Exists(Path(L"again.tif.bmp")));
+    EXPECT_FALSE(FileExists(Path(L"again.tif")));
+    EXPECT_TRUE(FileExists(Path(L"again.tif.bmp")));
     EXPECT_EQ(MainCaption(), Path(L"again.tif.bmp") + L" - Kolvex");
     DeleteFileW(Path(L"scan.bmp").c_str());
     DeleteFileW(Path(L"again.tif.bmp").c_str());

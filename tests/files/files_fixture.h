@@ -15,27 +15,14 @@
 #include "shell/status_bar.h"
 #include "support/app_fixture.h"
 
+// The files tests build their files as bytes in a vector.
 inline std::vector<char> ReadBytes(const std::wstring& path) {
-    HANDLE h =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    std::vector<char> bytes;
-    if (h == INVALID_HANDLE_VALUE) return bytes;
-    char buf[65536];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
-        bytes.insert(bytes.end(), buf, buf + got);
-    CloseHandle(h);
-    return bytes;
+    const std::string bytes = ReadWholeFile(path).value_or("");
+    return {bytes.begin(), bytes.end()};
 }
-
 inline void WriteBytes(const std::wstring& path, const std::vector<char>& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
+    (void)WriteWholeFile(path, std::string_view(bytes.data(), bytes.size()));
 }
-
-inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // What the user sees of the document; a refused open must leave all of it as it was.
 struct DocumentLook {

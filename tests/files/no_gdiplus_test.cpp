@@ -105,7 +105,7 @@ TEST_F(NoGdiplus, DISABLED_SaveAsPngSaysGdiplusIsNeededAndKeepsTheChanges) {
                    L"later.\r\nOn older systems, save as BMP or install the GDI+ redistributable.");
     EXPECT_TRUE(g_document.modified);
     EXPECT_EQ(MainCaption(), L"Untitled * - Kolvex");
-    EXPECT_FALSE(Exists(path));
+    EXPECT_FALSE(FileExists(path));
     EXPECT_TRUE(NoTempFileLeft());
 }
 

@@ -36,36 +36,6 @@ inline std::wstring ExeFolder() {
 
 inline std::wstring FakeClient() { return ExeFolder() + L"\\kolvex_fake_sftp_client.exe"; }
 
-inline std::wstring EnvValue(const wchar_t* name) {
-    std::vector<wchar_t> buf(32768, L'\0');
-    const DWORD n = GetEnvironmentVariableW(name, buf.data(), static_cast<DWORD>(buf.size()));
-    return n > 0 && n < buf.size() ? std::wstring(buf.data(), n) : std::wstring();
-}
-
-inline bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-inline std::string ReadBytes(const std::wstring& path) {
-    std::string out;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    char buf[65536];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
-        out.append(buf, got);
-    CloseHandle(h);
-    return out;
-}
-
-inline bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) != FALSE;
-    CloseHandle(h);
-    return ok;
-}
-
 // The kolvex_sftp_* files in a folder (the temporary folder when empty).
 inline std::vector<std::wstring> SftpTempFiles(std::wstring folder = {}) {
     if (folder.empty()) folder = SftpTempFolder();
@@ -83,7 +53,7 @@ inline std::vector<std::wstring> SftpTempFiles(std::wstring folder = {}) {
 
 // Whether two files hold the same bytes: a fake is removed only where it is a copy of the fake.
 inline bool CompareFileContents(const std::wstring& a, const std::wstring& b) {
-    return FileExists(a) && ReadBytes(a) == ReadBytes(b);
+    return FileExists(a) && ReadWholeFile(a).value_or("") == ReadWholeFile(b).value_or("");
 }
 
 inline bool ProcessRunning(DWORD pid) {
@@ -296,9 +266,9 @@ protected:
         SetEnvironmentVariableW(L"KOLVEX_FAKE_LOG", logFolder_.c_str());
         SetEnvironmentVariableW(L"KOLVEX_FAKE_MODE", L"exit:0");
         SetEnvironmentVariableW(L"KOLVEX_FAKE_VERSION", L"0.78");
-        path_ = EnvValue(L"PATH");
-        temp_ = EnvValue(L"TEMP");
-        tmp_ = EnvValue(L"TMP");
+        path_ = EnvironmentValue(L"PATH");
+        temp_ = EnvironmentValue(L"TEMP");
+        tmp_ = EnvironmentValue(L"TMP");
         AppFixture::SetUp();
     }
     void TearDown() override {
@@ -328,7 +298,7 @@ protected:
         HANDLE find = FindFirstFileW((logFolder_ + L"\\fake_*.log").c_str(), &fd);
         if (find == INVALID_HANDLE_VALUE) return runs;
         do
-            runs.push_back(ParseFakeLog(ReadBytes(logFolder_ + L"\\" + fd.cFileName)));
+            runs.push_back(ParseFakeLog(ReadWholeFile(logFolder_ + L"\\" + fd.cFileName).value_or("")));
         while (FindNextFileW(find, &fd));
         FindClose(find);
         return runs;
@@ -402,7 +372,7 @@ inline std::unique_ptr<SftpUploadJob> MakeJob(SftpToolKind kind, const std::wstr
     job->tool.label = L"Fake client";
     job->owner = g_app.main;
     EXPECT_TRUE(ReserveSftpTempPicture(L".png", &job->tempStem, &job->tempImagePath));
-    EXPECT_TRUE(WriteBytes(job->tempImagePath, picture));
+    EXPECT_TRUE(WriteWholeFile(job->tempImagePath, picture));
     return job;
 }
 

@@ -296,7 +296,7 @@ TEST_F(SftpJob, LeftoversOfRunsThatEndedAreRemovedAtStart) {
     const std::wstring own = folder + SftpTempStem(GetCurrentProcessId(), 999) + L"temp.png";
     const std::wstring other = folder + L"kolvex_sftp_notes.txt";
     for (const std::wstring& f : {dead, own, other})
-        ASSERT_TRUE(WriteBytes(f, "x"));
+        ASSERT_TRUE(WriteWholeFile(f, "x"));
     PrepareSftpTempFiles();
     EXPECT_FALSE(FileExists(dead));
     EXPECT_TRUE(FileExists(own)) << "an upload of this run may still need it";
@@ -315,7 +315,7 @@ TEST_F(SftpJob, DetectionFollowsTheOrderOfPlacesAndNeverTheCurrentFolder) {
     wchar_t before[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, before);
     SetCurrentDirectoryW(current.c_str());
-    SetEnvironmentVariableW(L"PATH", (L".;relative;" + onPath + L";" + EnvValue(L"PATH")).c_str());
+    SetEnvironmentVariableW(L"PATH", (L".;relative;" + onPath + L";" + EnvironmentValue(L"PATH")).c_str());
     EXPECT_EQ(DetectSftpTool().kind, K::None) << Narrow(DetectSftpTool().path);
     EXPECT_EQ(DetectSftpTool().label, L"Not Detected");
     struct Step {

@@ -15,10 +15,10 @@ class SftpRealClient : public SftpFixture {
 protected:
     void SetUp() override {
         SftpFixture::SetUp();
-        bin_ = EnvValue(L"KOLVEX_SFTP_BIN");
+        bin_ = EnvironmentValue(L"KOLVEX_SFTP_BIN");
         ASSERT_FALSE(bin_.empty()) << "run through tests/e2e/sftp_upload_test.sh";
-        port_ = std::stoi(EnvValue(L"KOLVEX_SFTP_PORT"));
-        config_ = EnvValue(L"KOLVEX_BRIDGE_CONFIG");
+        port_ = std::stoi(EnvironmentValue(L"KOLVEX_SFTP_PORT"));
+        config_ = EnvironmentValue(L"KOLVEX_BRIDGE_CONFIG");
     }
     void TearDown() override {
         SetEnvironmentVariableW(L"KOLVEX_BRIDGE_CONFIG", config_.c_str());
@@ -47,7 +47,7 @@ protected:
 };
 
 TEST_F(SftpRealClient, DISABLED_FailuresCarryTheClientsWords) {
-    const std::wstring key = EnvValue(L"KOLVEX_SFTP_KEY"), remote = EnvValue(L"KOLVEX_SFTP_REMOTE");
+    const std::wstring key = EnvironmentValue(L"KOLVEX_SFTP_KEY"), remote = EnvironmentValue(L"KOLVEX_SFTP_REMOTE");
     struct Case {
         const char* what;
         SftpToolKind kind;
@@ -58,14 +58,14 @@ TEST_F(SftpRealClient, DISABLED_FailuresCarryTheClientsWords) {
         size_t bytes;
         const wchar_t* words;
     } cases[] = {
-        {"a key the server does not know", SftpToolKind::OpenSshSftp, EnvValue(L"KOLVEX_SFTP_WRONG_KEY"), port_, remote,
-         config_, 2000, L"Permission denied"},
-        {"a port nothing listens on", SftpToolKind::OpenSshSftp, key, std::stoi(EnvValue(L"KOLVEX_SFTP_CLOSED_PORT")),
-         remote, config_, 2000, L"Connection refused"},
-        {"psftp without the host key", SftpToolKind::Psftp, EnvValue(L"KOLVEX_SFTP_PPK"), port_, remote,
-         EnvValue(L"KOLVEX_BRIDGE_CONFIG_NO_HOSTKEY"), 2000, L"Cannot confirm a host key in batch mode"},
-        {"a full remote disk", SftpToolKind::OpenSshSftp, key, port_, EnvValue(L"KOLVEX_SFTP_FULL"), config_, 300000,
-         L"Failure"},
+        {"a key the server does not know", SftpToolKind::OpenSshSftp, EnvironmentValue(L"KOLVEX_SFTP_WRONG_KEY"), port_,
+         remote, config_, 2000, L"Permission denied"},
+        {"a port nothing listens on", SftpToolKind::OpenSshSftp, key,
+         std::stoi(EnvironmentValue(L"KOLVEX_SFTP_CLOSED_PORT")), remote, config_, 2000, L"Connection refused"},
+        {"psftp without the host key", SftpToolKind::Psftp, EnvironmentValue(L"KOLVEX_SFTP_PPK"), port_, remote,
+         EnvironmentValue(L"KOLVEX_BRIDGE_CONFIG_NO_HOSTKEY"), 2000, L"Cannot confirm a host key in batch mode"},
+        {"a full remote disk", SftpToolKind::OpenSshSftp, key, port_, EnvironmentValue(L"KOLVEX_SFTP_FULL"), config_,
+         300000, L"Failure"},
     };
     for (const Case& c : cases) {
         SetEnvironmentVariableW(L"KOLVEX_BRIDGE_CONFIG", c.config.c_str());
@@ -76,8 +76,8 @@ TEST_F(SftpRealClient, DISABLED_FailuresCarryTheClientsWords) {
 }
 
 TEST_F(SftpRealClient, DISABLED_AChangedHostKeyIsRefused) {
-    const BoxSeen box =
-        Upload(SftpToolKind::OpenSshSftp, EnvValue(L"KOLVEX_SFTP_KEY"), port_, EnvValue(L"KOLVEX_SFTP_REMOTE"));
+    const BoxSeen box = Upload(SftpToolKind::OpenSshSftp, EnvironmentValue(L"KOLVEX_SFTP_KEY"), port_,
+                               EnvironmentValue(L"KOLVEX_SFTP_REMOTE"));
     EXPECT_EQ(box.caption, L"SFTP Upload Error") << Narrow(box.text);
     EXPECT_NE(box.text.find(L"Host key verification failed"), std::wstring::npos) << Narrow(box.text);
 }

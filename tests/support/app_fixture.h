@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 class AppFixture : public ::testing::Test {
 protected:
@@ -48,6 +50,13 @@ void ForgetMessageBoxAnswer();
 std::wstring MakeTestFolder(const wchar_t* prefix);
 // Deletes the files in folder, then the folder.
 void RemoveTestFolder(const std::wstring& folder);
+// Whole files for the tests: the bytes of one (nothing when it cannot be opened), writing one whole (whether every
+// byte was written), and whether a path names anything.
+std::optional<std::string> ReadWholeFile(const std::wstring& path);
+bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
+bool FileExists(const std::wstring& path);
+// A variable of this process's environment; empty when it is not set.
+std::wstring EnvironmentValue(const wchar_t* name);
 // A real HDROP as the shell builds it for one file: DROPFILES, the wide name, a null, then one more.
 HGLOBAL MakeDrop(const std::wstring& name);
 

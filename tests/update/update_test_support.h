@@ -156,34 +156,6 @@ private:
     std::vector<SeenBox> seen_;
 };
 
-inline std::wstring Env(const wchar_t* name) {
-    wchar_t buffer[4096] = {};
-    const DWORD n = GetEnvironmentVariableW(name, buffer, 4096);
-    return n > 0 && n < 4096 ? buffer : L"";
-}
-
-inline std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string data;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        data.append(buffer, got);
-    CloseHandle(f);
-    return data;
-}
-
-inline bool WriteWholeFile(const std::wstring& path, const std::string& data) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-    CloseHandle(f);
-    return ok && written == data.size();
-}
-
 inline std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 } // namespace update_test

@@ -71,14 +71,14 @@ class UpdateServer : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        dir_ = Env(L"KOLVEX_UPDATE_TEST_DIR");
-        marker_ = Env(L"KOLVEX_TEST_MARKER");
+        dir_ = EnvironmentValue(L"KOLVEX_UPDATE_TEST_DIR");
+        marker_ = EnvironmentValue(L"KOLVEX_TEST_MARKER");
         ASSERT_FALSE(dir_.empty() || marker_.empty()) << "run by tests/e2e/update_server_test.sh";
         // Nothing may ever ask a server off this machine.
         ASSERT_EQ(ReadSetting(L"PrimaryServer").rfind(L"http://127.0.0.1:", 0), 0u);
         ASSERT_EQ(ReadSetting(L"SecondaryServer").rfind(L"http://127.0.0.1:", 0), 0u);
         static int counter = 0;
-        const std::wstring small = Env(L"KOLVEX_UPDATE_SMALL_TEMP");
+        const std::wstring small = EnvironmentValue(L"KOLVEX_UPDATE_SMALL_TEMP");
         temp_ = !small.empty() ? small
                                : MakeTestFolder((L"kolvex_update_temp_" + std::to_wstring(++counter) + L"_").c_str());
         GetEnvironmentVariableW(L"TMP", oldTmp_, MAX_PATH);
@@ -92,7 +92,7 @@ protected:
         PumpUntil([&] { return NoDownloadLeft(); });
         SetEnvironmentVariableW(L"TMP", oldTmp_);
         SetEnvironmentVariableW(L"TEMP", oldTemp_);
-        if (Env(L"KOLVEX_UPDATE_SMALL_TEMP").empty()) RemoveTestFolder(temp_);
+        if (EnvironmentValue(L"KOLVEX_UPDATE_SMALL_TEMP").empty()) RemoveTestFolder(temp_);
         AppFixture::TearDown();
     }
 
@@ -541,7 +541,7 @@ TEST_F(UpdateServer, DISABLED_WithoutWinInetTheCheckSaysSo) {
 
 // Run with KOLVEX_UPDATE_SMALL_TEMP naming a folder on a file system far smaller than the download.
 TEST_F(UpdateServer, DISABLED_ATemporaryFolderTooSmallForTheDownload) {
-    ASSERT_FALSE(Env(L"KOLVEX_UPDATE_SMALL_TEMP").empty());
+    ASSERT_FALSE(EnvironmentValue(L"KOLVEX_UPDATE_SMALL_TEMP").empty());
     Serve(Download(File("program.exe")));
     BoxAnswerer boxes(IDYES);
     ASSERT_NE(StartCheck(), nullptr);
