@@ -22,11 +22,6 @@ constexpr wchar_t kFeatures[] = L"- Pure Win32 GDI C++ Architecture (0ms Startup
                                 L"- Floating Selection & Mosaic Filters (Ctrl+M)\r\n"
                                 L"- Full Win95 / Win98 / WinXP / Win7 / Win10 / Win11 Compatibility";
 
-HWND Owner(HWND hwnd) {
-    HWND owner = GetWindow(hwnd, GW_OWNER);
-    return owner && IsWindow(owner) ? owner : g_app.main;
-}
-
 std::wstring Widen(const char* ascii) { return std::wstring(ascii, ascii + std::strlen(ascii)); }
 
 // The icon, which the window destroys with itself; the shared default icon when the program's is missing.
@@ -78,20 +73,14 @@ void OnCommand(HWND hwnd, int id) {
     case IDCANCEL: DestroyWindow(hwnd); return;
     case kAboutCheckUpdatesId: {
         // Read before the window goes: a destroyed window has no owner, and the check needs one for its boxes.
-        HWND owner = Owner(hwnd);
+        HWND owner = DialogOwner(hwnd);
         DestroyWindow(hwnd);
         CheckForUpdates(owner);
         return;
     }
-    case kAboutShortcutsId: ShowShortcutsWindow(Owner(hwnd)); return;
+    case kAboutShortcutsId: ShowShortcutsWindow(DialogOwner(hwnd)); return;
     default: return;
     }
-}
-
-void OnClose(HWND hwnd) {
-    HWND owner = Owner(hwnd);
-    DestroyWindow(hwnd);
-    RestoreOwnerWindow(owner);
 }
 
 } // namespace
@@ -109,7 +98,7 @@ HWND ShowAboutWindow(HWND owner) {
 LRESULT CALLBACK AboutWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_COMMAND: OnCommand(hwnd, LOWORD(wParam)); return 0;
-    case WM_CLOSE: OnClose(hwnd); return 0;
+    case WM_CLOSE: CloseModelessWindow(hwnd); return 0;
     case WM_DESTROY:
         DestroyOwnIcon(hwnd);
         OnDialogDestroyed(hwnd);

@@ -6,11 +6,6 @@
 
 namespace {
 
-HWND Owner(HWND hwnd) {
-    HWND owner = GetWindow(hwnd, GW_OWNER);
-    return owner && IsWindow(owner) ? owner : g_app.main;
-}
-
 // The field's own font, which the window deletes with itself; the stock fixed font when Courier New is missing.
 HFONT CreateReferenceFont() {
     HFONT font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
@@ -34,12 +29,6 @@ void DeleteOwnFont(HWND hwnd) {
     if (font && font != GetStockObject(ANSI_FIXED_FONT)) DeleteObject(font);
 }
 
-void OnClose(HWND hwnd) {
-    HWND owner = Owner(hwnd);
-    DestroyWindow(hwnd);
-    RestoreOwnerWindow(owner);
-}
-
 } // namespace
 
 HWND ShowShortcutsWindow(HWND owner) {
@@ -59,7 +48,7 @@ LRESULT CALLBACK ShortcutsWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) DestroyWindow(hwnd);
         return 0;
-    case WM_CLOSE: OnClose(hwnd); return 0;
+    case WM_CLOSE: CloseModelessWindow(hwnd); return 0;
     case WM_DESTROY:
         DeleteOwnFont(hwnd);
         OnDialogDestroyed(hwnd);

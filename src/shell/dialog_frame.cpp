@@ -216,6 +216,17 @@ void OnDialogDestroyed(HWND dialog) {
     RestoreOwnerWindow(owner);
 }
 
+HWND DialogOwner(HWND dialog) {
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    return owner && IsWindow(owner) ? owner : g_app.main;
+}
+
+void CloseModelessWindow(HWND dialog) {
+    HWND owner = DialogOwner(dialog);
+    DestroyWindow(dialog);
+    RestoreOwnerWindow(owner);
+}
+
 LRESULT OkCancelDialogMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, void (*onOk)(HWND dialog)) {
     switch (msg) {
     case WM_COMMAND:

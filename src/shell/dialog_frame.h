@@ -76,6 +76,12 @@ void CloseDialog(HWND dialog);
 // one gives activation back to its owner.
 void OnDialogDestroyed(HWND dialog);
 
+// The window that owns dialog; the main window when it has none or that one is gone.
+HWND DialogOwner(HWND dialog);
+// WM_CLOSE of a modeless window: destroys it, then gives activation back to its owner once more, after the
+// system has chosen a window of its own for the one that went.
+void CloseModelessWindow(HWND dialog);
+
 // The whole message handling of a dialog whose only commands are OK and Cancel: OK runs onOk first, then both
 // close the dialog, as WM_CLOSE does.
 LRESULT OkCancelDialogMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, void (*onOk)(HWND dialog));
