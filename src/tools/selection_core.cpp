@@ -72,6 +72,18 @@ NeededPicture PictureSizeForSelection(const SelectionRect& source, const Selecti
     return {std::max<int64_t>(pictureWidth, rect.right), std::max<int64_t>(pictureHeight, rect.bottom), false};
 }
 
+// The part of a width x height area placed at (left, top) that lies in the picture, in the area's own
+// coordinates: rows [y0, y1), columns [x0, x1); empty ranges when they do not meet.
+struct AreaInPicture {
+    int64_t x0, x1, y0, y1;
+};
+static AreaInPicture ClipToPicture(const PixelView& picture, int left, int top, int64_t width, int64_t height) {
+    return {std::max<int64_t>(0, -static_cast<int64_t>(left)),
+            std::min<int64_t>(width, static_cast<int64_t>(picture.width) - left),
+            std::max<int64_t>(0, -static_cast<int64_t>(top)),
+            std::min<int64_t>(height, static_cast<int64_t>(picture.height) - top)};
+}
+
 static bool InMask(const uint8_t* mask, int width, int x, int y) {
     return !mask || mask[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] != 0;
 }
@@ -79,10 +91,7 @@ static bool InMask(const uint8_t* mask, int width, int x, int y) {
 void StampImage(const PixelView& picture, const PixelView& image, const uint8_t* mask, int left, int top,
                 bool transparent, uint32_t keyRgb) {
     if (!picture.px || !image.px) return;
-    const int64_t y0 = std::max<int64_t>(0, -static_cast<int64_t>(top));
-    const int64_t y1 = std::min<int64_t>(image.height, static_cast<int64_t>(picture.height) - top);
-    const int64_t x0 = std::max<int64_t>(0, -static_cast<int64_t>(left));
-    const int64_t x1 = std::min<int64_t>(image.width, static_cast<int64_t>(picture.width) - left);
+    const auto [x0, x1, y0, y1] = ClipToPicture(picture, left, top, image.width, image.height);
     for (int64_t i = y0; i < y1; ++i) {
         const uint32_t* src = image.px + PixelIndex(image, 0, static_cast<int>(i));
         uint32_t* dst = picture.px + PixelIndex(picture, 0, static_cast<int>(top + i)) + left;
@@ -97,10 +106,7 @@ void StampImage(const PixelView& picture, const PixelView& image, const uint8_t*
 
 void FillArea(const PixelView& picture, int left, int top, int width, int height, const uint8_t* mask, uint32_t pixel) {
     if (!picture.px) return;
-    const int64_t y0 = std::max<int64_t>(0, -static_cast<int64_t>(top));
-    const int64_t y1 = std::min<int64_t>(height, static_cast<int64_t>(picture.height) - top);
-    const int64_t x0 = std::max<int64_t>(0, -static_cast<int64_t>(left));
-    const int64_t x1 = std::min<int64_t>(width, static_cast<int64_t>(picture.width) - left);
+    const auto [x0, x1, y0, y1] = ClipToPicture(picture, left, top, width, height);
     for (int64_t i = y0; i < y1; ++i) {
         uint32_t* dst = picture.px + PixelIndex(picture, 0, static_cast<int>(top + i)) + left;
         for (int64_t j = x0; j < x1; ++j)
@@ -110,10 +116,7 @@ void FillArea(const PixelView& picture, int left, int top, int width, int height
 
 void CopyPictureArea(const PixelView& picture, int left, int top, const PixelView& image) {
     if (!picture.px || !image.px) return;
-    const int64_t y0 = std::max<int64_t>(0, -static_cast<int64_t>(top));
-    const int64_t y1 = std::min<int64_t>(image.height, static_cast<int64_t>(picture.height) - top);
-    const int64_t x0 = std::max<int64_t>(0, -static_cast<int64_t>(left));
-    const int64_t x1 = std::min<int64_t>(image.width, static_cast<int64_t>(picture.width) - left);
+    const auto [x0, x1, y0, y1] = ClipToPicture(picture, left, top, image.width, image.height);
     for (int64_t i = y0; i < y1; ++i) {
         const uint32_t* src = picture.px + PixelIndex(picture, 0, static_cast<int>(top + i)) + left;
         uint32_t* dst = image.px + PixelIndex(image, 0, static_cast<int>(i));
