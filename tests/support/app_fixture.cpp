@@ -122,6 +122,15 @@ std::wstring MakeTestFolder(const wchar_t* prefix) {
     return folder;
 }
 
+COLORREF RepaintedCanvasPixel(int x, int y) {
+    PumpMessages();
+    RedrawWindow(g_app.canvas, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(g_app.canvas);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(g_app.canvas, dc);
+    return c;
+}
+
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, 0, nullptr);

@@ -50,6 +50,9 @@ void ForgetMessageBoxAnswer();
 std::wstring MakeTestFolder(const wchar_t* prefix);
 // Deletes the files in folder, then the folder.
 void RemoveTestFolder(const std::wstring& folder);
+// The canvas window's pixel at a client point after the whole window has been painted anew.
+COLORREF RepaintedCanvasPixel(int x, int y);
+
 // Whole files for the tests: the bytes of one (nothing when it cannot be opened), writing one whole (whether every
 // byte was written), and whether a path names anything.
 std::optional<std::string> ReadWholeFile(const std::wstring& path);

@@ -81,15 +81,7 @@ void DoubleClick(int x, int y) {
     CanvasRelease(1, x, y);
 }
 
-// The canvas window's pixel at a client point, painted now.
-COLORREF Screen(int x, int y) {
-    PumpMessages();
-    RedrawWindow(g_app.canvas, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    HDC dc = GetDC(g_app.canvas);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(g_app.canvas, dc);
-    return c;
-}
+COLORREF Screen(int x, int y) { return RepaintedCanvasPixel(x, y); }
 
 // Scrolls so that a content point lies well inside the window where the zoom allows it, and reads it there.
 COLORREF ScreenAtContent(int cx, int cy) {

@@ -57,14 +57,7 @@ HBITMAP WINAPI RefuseDib(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD) { 
 size_t Depth() { return g_undo.undo.size(); }
 void Escape() { Post(g_app.canvas, WM_KEYDOWN, VK_ESCAPE, 0x00010001); }
 
-COLORREF Screen(int x, int y) {
-    PumpMessages();
-    RedrawWindow(g_app.canvas, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    HDC dc = GetDC(g_app.canvas);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(g_app.canvas, dc);
-    return c;
-}
+COLORREF Screen(int x, int y) { return RepaintedCanvasPixel(x, y); }
 
 COLORREF ScreenOf(uint32_t pixel) { return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF); }
 

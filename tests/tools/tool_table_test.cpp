@@ -35,7 +35,8 @@ std::vector<uint32_t> PictureBytes() {
     return std::vector<uint32_t>(g_canvas.pixels, g_canvas.pixels + g_canvas.width * g_canvas.height);
 }
 
-// What the canvas window shows now at a client point, after any repaint it was asked for.
+// What the canvas window shows now at a client point, after any repaint it was asked for: not a repaint of its
+// own, which would hide a missing one.
 COLORREF Screen(int x, int y) {
     PumpMessages();
     UpdateWindow(g_app.canvas);
